@@ -1,0 +1,16 @@
+# The posix thread model gives std::thread and std::mutex on MinGW.
+set(CMAKE_C_COMPILER   ${VELLORIA_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VELLORIA_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER  ${VELLORIA_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VELLORIA_TRIPLET})
+# libpng for Windows is built by scripts/build-libpng-mingw.sh into this prefix.
+if(DEFINED ENV{VELLORIA_DEPS_PREFIX})
+  list(APPEND CMAKE_FIND_ROOT_PATH $ENV{VELLORIA_DEPS_PREFIX}/${VELLORIA_TRIPLET})
+else()
+  list(APPEND CMAKE_FIND_ROOT_PATH $ENV{HOME}/.cache/velloria/deps/${VELLORIA_TRIPLET})
+endif()
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
