@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Builds every preset and runs every test: the portable tests natively and under
+# AddressSanitizer/UBSan, the fuzz targets' corpora, and the Windows tests under wine64
+# on an Xvfb display. Ends with the line "N passed, M failed".
+set -uo pipefail
+root=$(cd "$(dirname "$0")" && pwd)
+cd "$root"
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.ccache}
+jobs=$(nproc 2>/dev/null || echo 2)
+failed_steps=()
+
+step() {  # step NAME command...: runs a build or test step, remembering failures
+  local name=$1
+  shift
+  echo "== $name"
+  if ! "$@"; then
+    echo "!! $name failed"
+    failed_steps+=("$name")
+  fi
+}
+
+scripts/deps.sh || { echo "installing dependencies failed"; echo "0 passed, 1 failed"; exit 1; }
+
+rm -rf build/*/test-results build/*/ctest-junit.xml build/fuzz-results
+mkdir -p build/fuzz-results
+
+step "build native" scripts/build.sh native
+step "build native-asan" scripts/build.sh native-asan
+step "build win64" scripts/build.sh win64
+step "build win32" scripts/build.sh win32
+
+# A test program's failures are counted from its own results; ctest's summary only adds
+# the programs that died before writing them.
+run_ctest() {  # run_ctest PRESET: ctest of one build
+  echo "== tests $1"
+  ctest --test-dir "build/$1" -j "$jobs" --output-on-failure --output-junit "$root/build/$1/ctest-junit.xml" || true
+}
+[ -f build/native/build.ninja ] && run_ctest native
+[ -f build/native-asan/build.ninja ] && \
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest native-asan
+
+# Fuzz targets: replay the seed corpus, then fuzz briefly from it.
+for fuzzer in $(find build/native-asan/fuzz -maxdepth 2 -type f -name '*Fuzz' -perm -u+x 2>/dev/null | sort); do
+  name=$(basename "$fuzzer")
+  corpus=$(find fuzz -type d -path "*/corpus/$name" | head -n 1)
+  work=$(mktemp -d)
+  [ -n "$corpus" ] && cp -r "$corpus"/. "$work"/
+  if "$fuzzer" -max_total_time="${VELLORIA_FUZZ_SECONDS:-20}" -timeout=10 -rss_limit_mb=2048 \
+      -artifact_prefix="build/fuzz-results/$name-" "$work" >"build/fuzz-results/$name.log" 2>&1; then
+    echo "fuzz $name: ok" ; echo pass >"build/fuzz-results/$name.result"
+  else
+    echo "fuzz $name: FAILED (build/fuzz-results/$name.log)"; tail -30 "build/fuzz-results/$name.log"
+    echo fail >"build/fuzz-results/$name.result"
+  fi
+  rm -rf "$work"
+done
+
+# Windows tests: one Xvfb display and one wineserver for the whole run, ended afterwards
+# so no stale wineserver keeps windows off a display that is gone.
+if [ -d build/win64 ]; then
+  export WINEPREFIX=$root/build/win64/wineprefix WINEDEBUG=-all
+  echo "== tests win64 (wine64)"
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1; fi
+    /usr/lib/wine/wineserver -p 60 >/dev/null 2>&1 || true
+    ctest --test-dir build/win64 -j '"$jobs"' --output-on-failure --output-junit "'"$root"'/build/win64/ctest-junit.xml"
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    true'
+fi
+
+python3 scripts/count-results.py "${failed_steps[@]}"
