@@ -44,6 +44,12 @@ function(velloria_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest_main gmock)
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE VELLORIA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_output=xml:${CMAKE_BINARY_DIR}/test-results/${T_NAME}.xml)
+  # Under Wine the Linux file system is drive Z:, and GoogleTest only takes a path with a
+  # drive letter as absolute.
+  set(results ${CMAKE_BINARY_DIR}/test-results/${T_NAME}.xml)
+  if(WIN32)
+    set(results Z:${results})
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_output=xml:${results})
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 900)
 endfunction()
