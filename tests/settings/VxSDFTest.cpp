@@ -258,8 +258,9 @@ TEST(VxSDFTest, TruncatedStreamsKeepWhatPrecedesTheDamage)
         EXPECT_EQ(first, length >= firstModuleEnd - 1);
         r.LeaveNode();
         std::wstring s;
-        if (r.EnterNode(1, ModuleGuid) && r.ReadString(1, s))
+        if (r.EnterNode(1, ModuleGuid) && r.ReadString(1, s)) {
             EXPECT_EQ(s, L"second module");
+        }
     }
 }
 
