@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Seam carving against liblqr: removes 20 % of the width of the same generated
+# photograph (2 MP, 12 MP and an awkward size) with both, in one benchmark run, and
+# prints the CPU times side by side.
+#
+#   bench/seams/run-liblqr-peer.sh [build folder, default build/seams]
+#
+# liblqr is installed with apt-get when it is missing (it is only opened at run time by
+# the benchmark, so nothing else links against it). Both sides run on one thread; CPU
+# time is compared because wall time on a shared machine mostly measures the queue.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build/seams}
+
+if ! dpkg -s liblqr-1-0-dev >/dev/null 2>&1; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get install -y liblqr-1-0-dev >/dev/null
+fi
+
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" --target SeemCurvingBench >/dev/null
+
+json=$(mktemp)
+trap 'rm -f "$json"' EXIT
+"$build/bench/SeemCurvingBench" --benchmark_filter='ReduceWidth|PixelMovesOnly|SeemSetup' \
+  --benchmark_format=console --benchmark_out="$json" --benchmark_out_format=json
+
+python3 - "$json" <<'EOF'
+import json, sys
+runs = json.load(open(sys.argv[1]))["benchmarks"]
+def cpu_ms(name, size):
+    for run in runs:
+        if run["name"].startswith(name + "/" + size + "/") and "error_occurred" not in run:
+            factor = {"ms": 1.0, "us": 1e-3, "ns": 1e-6, "s": 1e3}[run["time_unit"]]
+            return run["cpu_time"] * factor
+    return None
+print()
+print("Width reduced by 20 %, CPU time per picture (ms):")
+print("%-12s %12s %12s %12s %12s %9s" % ("picture", "setup", "pixel moves", "Velloria", "liblqr", "speed-up"))
+for size in ("1732/1155", "4000/3000", "1021/1084"):
+    ours = cpu_ms("BM_SeemCurvingReduceWidth", size)
+    peer = cpu_ms("BM_LiblqrReduceWidth", size)
+    setup = cpu_ms("BM_SeemSetup", size)
+    moves = cpu_ms("BM_PixelMovesOnly", size)
+    ratio = "%.1fx" % (peer / ours) if ours and peer else "-"
+    fmt = lambda v: "%.0f" % v if v is not None else "-"
+    print("%-12s %12s %12s %12s %12s %9s" % (size.replace("/", "x"), fmt(setup), fmt(moves), fmt(ours), fmt(peer), ratio))
+EOF

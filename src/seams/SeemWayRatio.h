@@ -1,0 +1,243 @@
+#pragma once
+// Seam search on a grid of blocks: block intensities, gradients, marked energies, the
+// cheapest horizontal and vertical seams, and the grid updates that follow a seam being
+// taken out of the picture or put into it.
+//
+//   TSeemWayRatio finder(width, height, SeemBlockSize(width), SeemBlockSize(height));
+//   finder.SetImageSize(width, height);
+//   ... finder.AddPixel(x, y, mark, blue, green, red) for every pixel ...
+//   finder.ComputeGradient();
+//   finder.ComputeEnergy();
+//   while (!finder.VerticalThroughProtected()) {
+//       ... move the pixels of column finder.VerticalSeamAt(y) in every row y ...
+//       finder.RemoveVerticalSeam();
+//   }
+//
+// All grids are indexed [i][j] with i the block column and j the block row, and kept
+// column by column so that a vertical seam can move whole columns by exchanging them.
+// The cumulative sums of a direction are kept too and shifted with the energies, so the
+// search after a seam only redoes the sums that the seam changed (a band around it)
+// instead of the whole grid; both ways give the same sums.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// Block side for a picture side: round(pixels / 1200) with ties to even, at least 1.
+std::int32_t SeemBlockSize(std::int32_t pixels);
+
+// The predecessor the forward pass takes for index j, given the previous line of sums:
+// j first, j + 1 on a tie or better, then j - 1 only when strictly smaller.
+std::int32_t CheapestPredecessor(const std::int64_t* previous, std::int32_t j, std::int32_t count);
+
+// Addition that sticks at the ends of the 64-bit range instead of wrapping: a line of
+// protected blocks sums to more than the range holds, and must still read as protected.
+inline std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b)
+{
+    constexpr std::int64_t most = INT64_MAX;
+    constexpr std::int64_t least = INT64_MIN;
+    if (b > 0 && a > most - b)
+        return most;
+    if (b < 0 && a < least - b)
+        return least;
+    return a + b;
+}
+
+// Columns of equal length behind one pointer table, so that whole columns move by
+// exchanging pointers. Capacity is fixed at creation; the unused columns beyond the
+// current width serve as the spares a rotation needs.
+template <typename T> class TBlockGrid {
+public:
+    // Columns start on 64-byte boundaries so that a walk across the columns touches one
+    // cache line per column for every few rows.
+    void Allocate(std::int32_t columns, std::int32_t rows)
+    {
+        constexpr std::size_t perLine = 64 / sizeof(T) > 0 ? 64 / sizeof(T) : 1;
+        const std::size_t pitch = (static_cast<std::size_t>(rows) + perLine - 1) / perLine * perLine;
+        FStore.assign(pitch * static_cast<std::size_t>(columns) + perLine, T{});
+        const auto address = reinterpret_cast<std::uintptr_t>(FStore.data());
+        T* first = FStore.data() + ((64 - address % 64) % 64) / sizeof(T);
+        FColumns.resize(static_cast<std::size_t>(columns));
+        for (std::int32_t i = 0; i < columns; ++i)
+            FColumns[i] = first + static_cast<std::size_t>(i) * pitch;
+    }
+    T* Column(std::int32_t i) const { return FColumns[i]; }
+    T* const* Columns() const { return FColumns.data(); }
+    T& At(std::int32_t i, std::int32_t j) const { return FColumns[i][j]; }
+    std::int32_t Capacity() const { return static_cast<std::int32_t>(FColumns.size()); }
+
+    // Column from is dropped; columns from + 1 .. last move one place left; the dropped
+    // array becomes column last.
+    void RotateLeft(std::int32_t from, std::int32_t last)
+    {
+        T* dropped = FColumns[from];
+        for (std::int32_t i = from; i < last; ++i)
+            FColumns[i] = FColumns[i + 1];
+        FColumns[last] = dropped;
+    }
+    // Columns from .. last - 1 move one place right; the array of column last comes in at from.
+    void RotateRight(std::int32_t from, std::int32_t last)
+    {
+        T* incoming = FColumns[last];
+        for (std::int32_t i = last; i > from; --i)
+            FColumns[i] = FColumns[i - 1];
+        FColumns[from] = incoming;
+    }
+
+private:
+    std::vector<T> FStore;
+    std::vector<T*> FColumns;
+};
+
+struct TGradient {
+    // 32 bits, not 16: a 7 x 7 block already sums to 12 495 and three of those
+    // differences overflow 16 bits; the widest filter (3, 10, 3) on the largest block
+    // the constructor accepts still fits 31 bits.
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    friend bool operator==(const TGradient&, const TGradient&) = default;
+};
+
+class TDifferenceFilter {
+public:
+    // Largest block area whose intensity times the widest filter (weights summing to 16)
+    // fits a signed 32-bit value: 255 * 2^19 * 16 < 2^31.
+    static constexpr std::int64_t MaxBlockArea = std::int64_t{1} << 19;
+
+    // Throws std::invalid_argument for a size or block side below 1, a filter type
+    // above 4 or a block area above MaxBlockArea.
+    TDifferenceFilter(std::int32_t width, std::int32_t height, std::uint8_t filterType, std::int32_t blockWidth,
+                      std::int32_t blockHeight);
+
+    // The current size; nx and ny never exceed the capacity allocated at creation.
+    void SetImageSize(std::int32_t width, std::int32_t height);
+    void AddPixel(std::int32_t x, std::int32_t y, std::uint8_t blue, std::uint8_t green, std::uint8_t red);
+    void ComputeGradient();
+
+    std::int32_t Width() const { return FWidth; }
+    std::int32_t Height() const { return FHeight; }
+    std::int32_t BlockWidth() const { return FBlockWidth; }
+    std::int32_t BlockHeight() const { return FBlockHeight; }
+    std::int32_t Nx() const { return FNx; }
+    std::int32_t Ny() const { return FNy; }
+    std::int32_t CapacityX() const { return FCapacityX; }
+    std::int32_t CapacityY() const { return FCapacityY; }
+    std::uint8_t FilterType() const { return FFilterType; }
+    std::int32_t Intensity(std::int32_t i, std::int32_t j) const { return FIntensity.At(i, j); }
+    TGradient Gradient(std::int32_t i, std::int32_t j) const { return FGradient.At(i, j); }
+
+protected:
+    // The gradient of one inner block from its 3 x 3 neighbourhood of intensities.
+    TGradient BlockGradient(std::int32_t i, std::int32_t j) const;
+
+    std::int32_t FWidth;
+    std::int32_t FHeight;
+    std::int32_t FBlockWidth;
+    std::int32_t FBlockHeight;
+    std::int32_t FCapacityX;
+    std::int32_t FCapacityY;
+    std::int32_t FNx = 0;
+    std::int32_t FNy = 0;
+    std::uint8_t FFilterType;
+    // A block sums up to 255 * MaxBlockArea, which needs more than 16 bits from 129
+    // pixels on (images above about 13 800 pixels a side).
+    TBlockGrid<std::int32_t> FIntensity;
+    TBlockGrid<TGradient> FGradient;
+
+private:
+    void CopyGradientBorder();
+};
+
+class TSeemWayRatio : public TDifferenceFilter {
+public:
+    TSeemWayRatio(std::int32_t width, std::int32_t height, std::int32_t blockWidth, std::int32_t blockHeight);
+    virtual ~TSeemWayRatio() = default;
+
+    // Also forgets both seams and their sums: they belong to the former grid size.
+    void SetImageSize(std::int32_t width, std::int32_t height);
+    // mark: 0 none, 1 remove, 2 protect; a block keeps the largest mark of its pixels.
+    void AddPixel(std::int32_t x, std::int32_t y, std::uint8_t mark, std::uint8_t blue, std::uint8_t green,
+                  std::uint8_t red);
+    // The same as AddPixel for the pixels x = 0 .. count - 1 of row y: bgr holds three bytes
+    // a pixel, marks one byte a pixel (or nothing for no marks).
+    void AddRow(std::int32_t y, const std::uint8_t* bgr, const std::uint8_t* marks, std::int32_t count);
+    void ComputeEnergy();
+
+    long double HorizontalSeamCost();
+    long double VerticalSeamCost();
+    bool HorizontalPreferred() { return VerticalSeamCost() > HorizontalSeamCost(); }
+    bool HorizontalThroughRemoval() { return HorizontalSeamCost() < 0; }
+    bool VerticalThroughRemoval() { return VerticalSeamCost() < 0; }
+    bool HorizontalThroughProtected() { return HorizontalSeamCost() >= FProtectionThreshold; }
+    bool VerticalThroughProtected() { return VerticalSeamCost() >= FProtectionThreshold; }
+    // Pixel row of the horizontal seam in pixel column x; pixel column of the vertical
+    // seam in pixel row y.
+    std::int32_t HorizontalSeamAt(std::int32_t x);
+    std::int32_t VerticalSeamAt(std::int32_t y);
+    // Block rows of the horizontal seam (one per block column), block columns of the
+    // vertical seam (one per block row); computed on demand.
+    std::span<const std::int32_t> HorizontalSeam();
+    std::span<const std::int32_t> VerticalSeam();
+
+    // Bring the grid in step after the caller has moved the pixels along the current
+    // seam. An insertion beyond the capacity allocated at creation is refused (false);
+    // a removal from a grid one block wide (or high) does nothing.
+    void RemoveHorizontalSeam();
+    bool InsertHorizontalSeam();
+    void RemoveVerticalSeam();
+    bool InsertVerticalSeam();
+
+    // 3 outside the grid, 2 a corner, 1 on an edge, 0 inside.
+    virtual std::int32_t BlockPosition(std::int32_t i, std::int32_t j) const;
+
+    std::int64_t Energy(std::int32_t i, std::int32_t j) const { return FEnergy.At(i, j); }
+    // The mark gathered from the pixels (valid until the first grid update).
+    std::uint8_t Mark(std::int32_t i, std::int32_t j) const { return FMarks[Index(i, j)]; }
+    std::int64_t ProtectBonus() const { return FProtectBonus; }
+    std::int64_t RemovalBonus() const { return FRemovalBonus; }
+    // Q and T are kept in 64 bits: with the widened gradients they no longer fit 32.
+    std::int64_t InsertionPenalty() const { return FInsertionPenalty; }
+    std::int64_t ProtectionThreshold() const { return FProtectionThreshold; }
+
+    // After a seam the next search repairs the previous sums near that seam instead of
+    // summing the whole grid again; both give the same sums. Off: every search sums the
+    // whole grid (the reference the repair is tested against).
+    void SetIncrementalSums(bool incremental) { FIncrementalSums = incremental; }
+
+private:
+    // What the cumulative sums of one direction hold: nothing usable, the sums of the
+    // current energies, or the sums from before the last seam of that direction, already
+    // shifted along with the energies, which the next search repairs near the seam.
+    enum TSumState : std::uint8_t { ssStale, ssCurrent, ssAfterRemoval, ssAfterInsertion };
+
+    std::size_t Index(std::int32_t i, std::int32_t j) const
+    {
+        return static_cast<std::size_t>(i) * static_cast<std::size_t>(FCapacityY) + static_cast<std::size_t>(j);
+    }
+    void FindHorizontalSeam();
+    void FindVerticalSeam();
+    void ComputeHorizontalSums();
+    void ComputeVerticalSums();
+    void InvalidateSeams();
+    void RecomputeGradients(std::span<const std::int32_t> columns, std::span<const std::int32_t> rows);
+    void CopyFromInnerNeighbour(std::int32_t i, std::int32_t j);
+
+    TBlockGrid<std::int64_t> FEnergy;
+    std::vector<std::uint8_t> FMarks; // [i][j] with column length FCapacityY
+    TBlockGrid<std::int64_t> FHorizontalSums;
+    TBlockGrid<std::int64_t> FVerticalSums;
+    std::vector<std::int32_t> FHorizontalSeam;
+    std::vector<std::int32_t> FVerticalSeam;
+    TSumState FHorizontalState = ssStale;
+    TSumState FVerticalState = ssStale;
+    bool FIncrementalSums = true;
+    std::int64_t FProtectBonus = 0;
+    std::int64_t FRemovalBonus = 0;
+    std::int64_t FInsertionPenalty = 0;
+    std::int64_t FProtectionThreshold = 0;
+    // Scratch for the block positions whose gradient a grid update recomputes, and for
+    // gathering one block row of the column-major grids.
+    std::vector<std::int32_t> FTouchedColumns;
+    std::vector<std::int32_t> FTouchedRows;
+    std::vector<std::int64_t> FRowEnergy;
+    std::vector<std::int64_t> FRowSums[2];
+};
