@@ -1,38 +1,29 @@
-// Entry point of Velloria.exe.
+// Entry point of Velloria.exe: the start-up order of the program.
 #include <windows.h>
 
-namespace {
+#include <exception>
+#include <string>
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+#include "app/VxForms.h"
+#include "app/VxMainForm.h"
+#include "i18n/VxCodePage.h"
+#include "i18n/VxLocale.h"
+#include "i18n/VxLocalizer.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    switch (message) {
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
-{
-    SetProcessDPIAware();
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    windowClass.lpszClassName = L"TMainForm";
-    RegisterClassExW(&windowClass);
-    HWND window = CreateWindowExW(0, L"TMainForm", L"Velloria", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 1024,
-                                  720, nullptr, nullptr, instance, nullptr);
-    if (!window)
+    try {
+        TVxApplication application;
+        Localizer().Load(FindLanguagesFolder(application.ExeName().parent_path()), UserDefaultLanguageId());
+        application.Initialize();
+        application.SetTitle(L"Velloria");
+        application.CreateForm(CommonDataModule);
+        application.CreateForm(Module);
+        application.Run();
+        return 0;
+    } catch (const std::exception& error) {
+        // A module that cannot be built ends the program at start-up.
+        MessageBoxW(nullptr, Utf8ToWide(error.what()).c_str(), L"Velloria", MB_ICONERROR | MB_OK);
         return 1;
-    ShowWindow(window, showCommand);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
     }
-    return static_cast<int>(message.wParam);
 }
