@@ -1,0 +1,362 @@
+#include "view/VxGraphicsEditor.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+std::map<std::int32_t, HCURSOR>& CursorTable()
+{
+    static std::map<std::int32_t, HCURSOR> table;
+    return table;
+}
+
+TVxShiftState ShiftNow()
+{
+    TVxShiftState shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        shift |= MK_SHIFT;
+    if (GetKeyState(VK_CONTROL) < 0)
+        shift |= MK_CONTROL;
+    if (GetKeyState(VK_LBUTTON) < 0)
+        shift |= MK_LBUTTON;
+    if (GetKeyState(VK_RBUTTON) < 0)
+        shift |= MK_RBUTTON;
+    return shift;
+}
+
+TPoint PointOf(LPARAM lParam) { return TPoint{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+bool IsViewKey(WPARAM key)
+{
+    return key == 3 || key == VK_RETURN || key == VK_ESCAPE || (key >= VK_LEFT && key <= VK_DOWN) || key == 43;
+}
+
+} // namespace
+
+void SetViewCursor(std::int32_t index, HCURSOR cursor) { CursorTable()[index] = cursor; }
+
+HCURSOR ViewCursor(std::int32_t index)
+{
+    const auto found = CursorTable().find(index);
+    if (found != CursorTable().end() && found->second)
+        return found->second;
+    return LoadCursorW(nullptr, IDC_ARROW);
+}
+
+// ---------------------------------------------------------------- TVxGraphicsToolControl
+
+TVxGraphicsToolControl::TVxGraphicsToolControl(TVxGraphicsTool& tool, TVxGraphicsView& view) : FTool(tool), FView(view)
+{
+    Flags = vofOutline | vofNoExtent;
+    FTool.AddControl(*this);
+}
+
+TVxGraphicsToolControl::~TVxGraphicsToolControl() { FTool.RemoveControl(*this); }
+
+void TVxGraphicsToolControl::SetVisible(bool value)
+{
+    if (value == IsVisible())
+        return;
+    TVxViewObject::SetVisible(value);
+    Invalidate();
+}
+
+void TVxGraphicsToolControl::Activate()
+{
+    FActive = true;
+    if (FView.Hovering())
+        MouseEnter();
+    Invalidate();
+    FView.RefreshCursor();
+}
+
+void TVxGraphicsToolControl::Deactivate()
+{
+    FActive = false;
+    Invalidate();
+}
+
+void TVxGraphicsToolControl::Invalidate()
+{
+    TRect rect;
+    GetWindowRect(FView.Mapping(), rect);
+    FView.InvalidateWindowRect(rect);
+}
+
+void TVxGraphicsToolControl::MousePoint(TPoint& point) const
+{
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(FView.Handle(), &p);
+    point = TPoint{p.x, p.y};
+}
+
+void TVxGraphicsToolControl::RefreshCursor() { FView.RefreshCursor(); }
+
+// ---------------------------------------------------------------- TVxGraphicsTool
+
+TVxGraphicsTool::TVxGraphicsTool(TVxComponent* owner, IVxGraphicsToolHost& host) : TVxModuleWithControls(owner), FHost(host) {}
+
+TVxGraphicsTool::~TVxGraphicsTool()
+{
+    // Views normally go first; a control left behind must not call back into a dead tool.
+    FControls.clear();
+}
+
+void TVxGraphicsTool::ExecuteCommand(const std::wstring& name, bool& handled)
+{
+    std::wstring upper = CommandName();
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](wchar_t c) { return static_cast<wchar_t>(towupper(c)); });
+    if (!upper.empty() && upper == name) {
+        ActivateCommand();
+        handled = true;
+    }
+}
+
+void TVxGraphicsTool::AddControl(TVxGraphicsToolControl& control) { FControls.push_back(&control); }
+
+void TVxGraphicsTool::RemoveControl(TVxGraphicsToolControl& control)
+{
+    FControls.erase(std::remove(FControls.begin(), FControls.end(), &control), FControls.end());
+}
+
+void TVxGraphicsTool::CreateControl(TVxGraphicsView& view)
+{
+    if (FControlClass)
+        FControlClass(*this, view);
+}
+
+void TVxGraphicsTool::ActivateCommand() { FHost.SetActiveTool(this); }
+
+void TVxGraphicsTool::Activate()
+{
+    for (TVxGraphicsToolControl* control : std::vector<TVxGraphicsToolControl*>(FControls))
+        control->Activate();
+    TVxGraphicsToolBase::Activate();
+}
+
+void TVxGraphicsTool::Deactivate()
+{
+    for (TVxGraphicsToolControl* control : std::vector<TVxGraphicsToolControl*>(FControls))
+        control->Deactivate();
+    TVxGraphicsToolBase::Deactivate();
+}
+
+// ---------------------------------------------------------------- TVxGraphicsView
+
+TVxGraphicsView::TVxGraphicsView(TVxGraphicsDocument& document, IVxGraphicsToolHost& host) : FDocument(document), FHost(host)
+{
+    FPicture = &Objects().Add(std::make_unique<TVxGraphicDocumentView>(document));
+}
+
+TVxGraphicsView::~TVxGraphicsView()
+{
+    // The tool controls unregister from their tools while the view still exists.
+    Objects().Clear();
+}
+
+bool TVxGraphicsView::CreateControl(HWND parent, const RECT& bounds)
+{
+    return TVxScrollViewControl::CreateControl(parent, bounds, WS_TABSTOP);
+}
+
+void TVxGraphicsView::InvalidateImageRect(const TRect& rect)
+{
+    // One device pixel more on every side: the floor mapping can reach a pixel further.
+    const TRect window = Mapping().LogicalToDeviceRect(rect);
+    InvalidateWindowRect(TRect{window.Left - 1, window.Top - 1, window.Right + 1, window.Bottom + 1});
+}
+
+void TVxGraphicsView::ImageChanged(std::int32_t, std::int32_t)
+{
+    FPicture->PictureChanged();
+    Relayout();
+}
+
+template <typename F>
+bool TVxGraphicsView::OfferToControls(F&& offer)
+{
+    for (std::int32_t i = Objects().Count() - 1; i >= 0; --i) {
+        if (auto* control = dynamic_cast<TVxGraphicsToolControl*>(&Objects().Item(i)))
+            if (offer(*control))
+                return true;
+    }
+    return false;
+}
+
+void TVxGraphicsView::MouseDown(TVxMouseButton button, TVxShiftState shift, const TPoint& point)
+{
+    SetCapture(Handle());
+    OfferToControls([&](TVxGraphicsToolControl& c) { return c.MouseDown(button, shift, point); });
+}
+
+void TVxGraphicsView::MouseMove(TVxShiftState shift, const TPoint& point)
+{
+    if (!FHovering)
+        EnterHover();
+    ShowPointer(point);
+    OfferToControls([&](TVxGraphicsToolControl& c) { return c.MouseMove(shift, point); });
+}
+
+void TVxGraphicsView::MouseUp(TVxMouseButton button, TVxShiftState shift, const TPoint& point)
+{
+    if (GetCapture() == Handle() && (shift & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0)
+        ReleaseCapture();
+    OfferToControls([&](TVxGraphicsToolControl& c) { return c.MouseUp(button, shift, point); });
+}
+
+void TVxGraphicsView::EnterHover()
+{
+    FHovering = true;
+    OfferToControls([](TVxGraphicsToolControl& c) {
+        c.MouseEnter();
+        return false;
+    });
+    TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, Handle(), 100};
+    TrackMouseEvent(&track);
+    TakeFocus();
+}
+
+void TVxGraphicsView::LeaveHover()
+{
+    if (!FHovering)
+        return;
+    FHovering = false;
+    OfferToControls([](TVxGraphicsToolControl& c) {
+        c.MouseLeave();
+        return false;
+    });
+}
+
+void TVxGraphicsView::ShowPointer(const TPoint& windowPoint)
+{
+    const TPoint image = Mapping().DeviceToLogical(windowPoint);
+    std::uint32_t colour = 0;
+    if (const TVxPixels* pixels = FDocument.ImagePixels(); pixels && pixels->GetBounds().Contains(image.X, image.Y)) {
+        const std::uint8_t* p = pixels->PixelAddress(image.X, image.Y);
+        colour = (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+    }
+    FHost.ShowPointer(image, colour);
+}
+
+bool TVxGraphicsView::SetCursorFromTools()
+{
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(Handle(), &p);
+    std::int32_t cursor = 0;
+    const TPoint point{p.x, p.y};
+    const TVxShiftState shift = ShiftNow();
+    OfferToControls([&](TVxGraphicsToolControl& c) { return c.GetCursor(shift, point, cursor); });
+    SetCursor(ViewCursor(cursor));
+    return true;
+}
+
+void TVxGraphicsView::RefreshCursor()
+{
+    if (!HandleAllocated())
+        return;
+    POINT p{};
+    GetCursorPos(&p);
+    if (WindowFromPoint(p) == Handle())
+        SetCursorFromTools();
+}
+
+void TVxGraphicsView::TakeFocus()
+{
+    HWND root = GetAncestor(Handle(), GA_ROOT);
+    if (GetForegroundWindow() == root && GetFocus() != Handle())
+        SetFocus(Handle());
+}
+
+bool TVxGraphicsView::MouseWheel(TVxShiftState shift, std::int32_t delta, const TPoint& screenPoint)
+{
+    if (!FHovering)
+        return false;
+    POINT p{screenPoint.X, screenPoint.Y};
+    ScreenToClient(Handle(), &p);
+    const std::int32_t step = delta > 0 ? 1 : -1;
+    return OfferToControls([&](TVxGraphicsToolControl& c) { return c.MouseWheel(shift, step, TPoint{p.x, p.y}); });
+}
+
+LRESULT TVxGraphicsView::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN: MouseDown(TVxMouseButton::Left, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
+    case WM_RBUTTONDOWN: MouseDown(TVxMouseButton::Right, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
+    case WM_MBUTTONDOWN: MouseDown(TVxMouseButton::Middle, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
+    case WM_LBUTTONUP: MouseUp(TVxMouseButton::Left, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
+    case WM_RBUTTONUP: MouseUp(TVxMouseButton::Right, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
+    case WM_MBUTTONUP: MouseUp(TVxMouseButton::Middle, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
+    case WM_MOUSEMOVE: MouseMove(static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
+    case WM_MOUSELEAVE: LeaveHover(); return 0;
+    case WM_KEYDOWN:
+        OfferToControls([&](TVxGraphicsToolControl& c) { return c.KeyDown(static_cast<WORD>(wParam), ShiftNow()); });
+        return 0;
+    case WM_KEYUP:
+        OfferToControls([&](TVxGraphicsToolControl& c) { return c.KeyUp(static_cast<WORD>(wParam), ShiftNow()); });
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTCHARS | (lParam && IsViewKey(reinterpret_cast<const MSG*>(lParam)->wParam) ? DLGC_WANTMESSAGE : 0) |
+               DLGC_WANTARROWS;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT)
+            return SetCursorFromTools();
+        LeaveHover();
+        break;
+    }
+    return TVxScrollViewControl::WndProc(message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------- zoom
+
+namespace {
+
+TSize PictureSize(const TVxGraphicsView& view)
+{
+    const TVxLTBitmap& image = view.Document().Image();
+    return TSize{image.GetWidth(), image.GetHeight()};
+}
+
+} // namespace
+
+void SetZoom(TVxGraphicsView& view, std::int32_t numerator, std::int32_t denominator)
+{
+    const TSize client = view.ClientSize();
+    const TPoint centre = view.Mapping().DeviceToLogical(TPoint{client.Width / 2, client.Height / 2});
+    view.Mapping().SetScale(numerator, denominator);
+    view.Picture().PictureChanged();
+    view.CenterOn(centre);
+    // Moving the pointer onto itself refreshes hover and the status bar.
+    POINT pointer{};
+    if (GetCursorPos(&pointer))
+        SetCursorPos(pointer.x, pointer.y);
+    view.RefreshCursor();
+}
+
+void FitToWindow(TVxGraphicsView& view)
+{
+    const TVxZoom zoom = FitZoom(view.ControlSize(), PictureSize(view));
+    SetZoom(view, zoom.Numerator, zoom.Denominator);
+}
+
+void AutoFit(TVxGraphicsView& view)
+{
+    const TVxZoom zoom = AutoFitZoom(view.ControlSize(), PictureSize(view));
+    SetZoom(view, zoom.Numerator, zoom.Denominator);
+}
+
+void ZoomIn(TVxGraphicsView& view)
+{
+    const TVxZoom zoom = ZoomInStep(TVxZoom{view.Mapping().ViewportExtX, view.Mapping().WindowExtX});
+    SetZoom(view, zoom.Numerator, zoom.Denominator);
+}
+
+void ZoomOut(TVxGraphicsView& view)
+{
+    const TVxZoom zoom = ZoomOutStep(TVxZoom{view.Mapping().ViewportExtX, view.Mapping().WindowExtX});
+    SetZoom(view, zoom.Numerator, zoom.Denominator);
+}
