@@ -8,15 +8,6 @@
 
 namespace {
 
-inline void PrefetchForRead(const void* address)
-{
-#if defined(__GNUC__)
-    __builtin_prefetch(address, 0);
-#else
-    (void)address;
-#endif
-}
-
 inline void PrefetchForWrite(const void* address)
 {
 #if defined(__GNUC__)
@@ -43,6 +34,12 @@ std::int32_t CeilDiv(std::int32_t value, std::int32_t divisor)
 std::int64_t RoundEven(long double value)
 {
     return static_cast<std::int64_t>(std::llrint(value));
+}
+
+// |value| without the overflow of INT64_MIN, which has no positive counterpart.
+std::int64_t Magnitude(std::int64_t value)
+{
+    return value == INT64_MIN ? INT64_MAX : std::abs(value);
 }
 
 template <typename T> void RemoveFromColumn(T* column, std::int32_t at, std::int32_t count)
@@ -96,7 +93,9 @@ inline std::int64_t Min3(std::int64_t a, std::int64_t b, std::int64_t c)
     return std::min(std::min(a, b), c);
 }
 
-void ForwardLine(const std::int64_t* previous, const std::int64_t* energy, std::int64_t* current, std::int32_t count)
+// energy[j] is the energy of position j: a plain array, or a column of cells.
+template <typename TEnergyLine>
+void ForwardLine(const std::int64_t* previous, const TEnergyLine& energy, std::int64_t* current, std::int32_t count)
 {
     if (count == 1) {
         current[0] = SaturatingAdd(energy[0], previous[0]);
@@ -108,12 +107,17 @@ void ForwardLine(const std::int64_t* previous, const std::int64_t* energy, std::
     current[count - 1] = SaturatingAdd(energy[count - 1], std::min(previous[count - 2], previous[count - 1]));
 }
 
-// A block row lies across the column arrays, one cache line per column for every eight
+// The energies of one block column, read out of its cells.
+struct TEnergyColumn {
+    const TEnergyCell* Cells;
+    std::int64_t operator[](std::int32_t j) const { return Cells[j].Energy; }
+};
+
+// A block row lies across the column arrays, one cache line per column for every four
 // rows; the repair of a vertical seam's sums walks down the rows, so the lines of the
 // rows a little further down are asked for early, once per line.
 struct PrefetchAhead {
-    std::int64_t* const* Sums;
-    std::int64_t* const* Energy;
+    TEnergyCell* const* Cells;
     std::int32_t Rows;
     std::int32_t Columns;
 
@@ -122,14 +126,12 @@ struct PrefetchAhead {
         constexpr std::int32_t distance = 16;
         constexpr std::int32_t margin = 24; // the window can widen by one column a row
         const std::int32_t ahead = row + distance;
-        if ((row & 7) != 0 || ahead >= Rows)
+        if ((row & 3) != 0 || ahead >= Rows)
             return;
         const std::int32_t from = std::max(first - margin, 0);
         const std::int32_t to = std::min(last + margin, Columns - 1);
-        for (std::int32_t i = from; i <= to; ++i) {
-            PrefetchForWrite(Sums[i] + ahead);
-            PrefetchForRead(Energy[i] + ahead);
-        }
+        for (std::int32_t i = from; i <= to; ++i)
+            PrefetchForWrite(Cells[i] + ahead);
     }
 };
 
@@ -160,7 +162,9 @@ void Backtrack(const TSumAt& sumAt, std::int32_t lines, std::int32_t count, std:
 // recomputes the seam's neighbourhood and one position beyond the previous line's
 // changes, and the changes die out where the recomputed sums equal the old ones.
 // sumAt(line, position) and energyAt(line, position) address the grids.
-template <typename TSumAt, typename TEnergyAt, typename TPrefetch>
+// Saturating false: the caller has made sure that no sum can reach the ends of the
+// 64-bit range, so the plain addition gives the same sums with less work.
+template <bool Saturating, typename TSumAt, typename TEnergyAt, typename TPrefetch>
 void RepairSums(const TSumAt& sumAt, const TEnergyAt& energyAt, const TPrefetch& prefetch, std::int32_t lines,
                 std::int32_t count, const std::int32_t* seam, bool inserted)
 {
@@ -191,22 +195,36 @@ void RepairSums(const TSumAt& sumAt, const TEnergyAt& energyAt, const TPrefetch&
             }
             continue;
         }
-        constexpr std::int64_t none = INT64_MAX; // a missing neighbour never wins
         const std::int32_t above = line - 1;
-        std::int64_t left = first > 0 ? sumAt(above, first - 1) : none;
-        std::int64_t centre = sumAt(above, first);
-        for (std::int32_t p = first; p <= last; ++p) {
-            const std::int64_t right = p + 1 < count ? sumAt(above, p + 1) : none;
-            const std::int64_t sum = SaturatingAdd(energyAt(line, p), std::min(std::min(left, centre), right));
-            left = centre;
-            centre = right;
+        const auto store = [&](std::int32_t p, std::int64_t least) {
+            const std::int64_t energy = energyAt(line, p);
+            const std::int64_t sum = Saturating ? SaturatingAdd(energy, least) : energy + least;
             std::int64_t& stored = sumAt(line, p);
             if (sum != stored) {
                 stored = sum;
                 changedFirst = std::min(changedFirst, p);
                 changedLast = p;
             }
+        };
+        // The two ends have one neighbour less; the run between them needs no tests.
+        std::int32_t p = first;
+        if (p == 0 && p <= last) {
+            store(0, count > 1 ? std::min(sumAt(above, 0), sumAt(above, 1)) : sumAt(above, 0));
+            ++p;
         }
+        const std::int32_t innerLast = std::min(last, count - 2);
+        if (p <= innerLast) {
+            std::int64_t left = sumAt(above, p - 1);
+            std::int64_t centre = sumAt(above, p);
+            for (; p <= innerLast; ++p) {
+                const std::int64_t right = sumAt(above, p + 1);
+                store(p, Min3(left, centre, right));
+                left = centre;
+                centre = right;
+            }
+        }
+        if (p <= last)
+            store(p, std::min(sumAt(above, p - 1), sumAt(above, p)));
     }
 }
 
@@ -327,7 +345,6 @@ TSeemWayRatio::TSeemWayRatio(std::int32_t width, std::int32_t height, std::int32
     FEnergy.Allocate(FCapacityX, FCapacityY);
     FMarks.assign(blocks, 0);
     FHorizontalSums.Allocate(FCapacityX, FCapacityY);
-    FVerticalSums.Allocate(FCapacityX, FCapacityY);
     FHorizontalSeam.assign(static_cast<std::size_t>(FCapacityX), 0);
     FVerticalSeam.assign(static_cast<std::size_t>(FCapacityY), 0);
     InvalidateSeams();
@@ -344,6 +361,7 @@ void TSeemWayRatio::AddPixel(std::int32_t x, std::int32_t y, std::uint8_t mark, 
 {
     if (x < 0 || y < 0 || x / FBlockWidth >= FCapacityX || y / FBlockHeight >= FCapacityY)
         return;
+    CatchUpGrid();
     TDifferenceFilter::AddPixel(x, y, blue, green, red);
     std::uint8_t& blockMark = FMarks[Index(x / FBlockWidth, y / FBlockHeight)];
     blockMark = std::max(blockMark, mark);
@@ -353,6 +371,7 @@ void TSeemWayRatio::AddRow(std::int32_t y, const std::uint8_t* bgr, const std::u
 {
     if (y < 0 || y / FBlockHeight >= FCapacityY)
         return;
+    CatchUpGrid();
     const std::int32_t j = y / FBlockHeight;
     count = std::min<std::int64_t>(count, static_cast<std::int64_t>(FCapacityX) * FBlockWidth);
     std::int32_t x = 0;
@@ -373,16 +392,18 @@ void TSeemWayRatio::AddRow(std::int32_t y, const std::uint8_t* bgr, const std::u
 
 void TSeemWayRatio::ComputeEnergy()
 {
+    CatchUpGrid();
     std::int64_t largest = 0;
     std::int64_t total = 0;
     for (std::int32_t i = 0; i < FNx; ++i) {
         const TGradient* gradient = FGradient.Column(i);
-        std::int64_t* energy = FEnergy.Column(i);
+        TEnergyCell* cells = FEnergy.Column(i);
         for (std::int32_t j = 0; j < FNy; ++j) {
-            energy[j] =
+            const std::int64_t energy =
                 std::abs(static_cast<std::int64_t>(gradient[j].X)) + std::abs(static_cast<std::int64_t>(gradient[j].Y));
-            largest = std::max(largest, energy[j]);
-            total += energy[j];
+            cells[j].Energy = energy;
+            largest = std::max(largest, energy);
+            total += energy;
         }
     }
     if (FNx == 0 || FNy == 0)
@@ -398,17 +419,20 @@ void TSeemWayRatio::ComputeEnergy()
     const std::int64_t ceiling = FRemovalBonus / w;
 
     const bool scale = largest > ceiling;
+    FLargestEnergy = 0;
     const long double ratio = scale ? static_cast<long double>(ceiling) / static_cast<long double>(largest) : 1.0L;
     for (std::int32_t i = 0; i < FNx; ++i) {
-        std::int64_t* energy = FEnergy.Column(i);
+        TEnergyCell* cells = FEnergy.Column(i);
         const std::uint8_t* marks = &FMarks[Index(i, 0)];
         for (std::int32_t j = 0; j < FNy; ++j) {
+            std::int64_t& energy = cells[j].Energy;
             if (scale)
-                energy[j] = RoundEven(static_cast<long double>(energy[j]) * ratio);
+                energy = RoundEven(static_cast<long double>(energy) * ratio);
             if (marks[j] == 1)
-                energy[j] -= FRemovalBonus;
+                energy -= FRemovalBonus;
             else if (marks[j] == 2)
-                energy[j] = SaturatingAdd(energy[j], FProtectBonus);
+                energy = SaturatingAdd(energy, FProtectBonus);
+            FLargestEnergy = std::max(FLargestEnergy, Magnitude(energy));
         }
     }
     InvalidateSeams();
@@ -423,31 +447,66 @@ void TSeemWayRatio::InvalidateSeams()
 void TSeemWayRatio::ComputeHorizontalSums()
 {
     std::int64_t* const* sums = FHorizontalSums.Columns();
-    std::copy_n(FEnergy.Column(0), FNy, sums[0]);
+    const TEnergyCell* first = FEnergy.Column(0);
+    for (std::int32_t j = 0; j < FNy; ++j)
+        sums[0][j] = first[j].Energy;
     for (std::int32_t i = 1; i < FNx; ++i)
-        ForwardLine(sums[i - 1], FEnergy.Column(i), sums[i], FNy);
+        ForwardLine(sums[i - 1], TEnergyColumn{FEnergy.Column(i)}, sums[i], FNy);
 }
 
 // The energies of one block row lie across the columns: each row is gathered, summed on
 // contiguous memory and scattered back.
 void TSeemWayRatio::ComputeVerticalSums()
 {
-    std::int64_t* const* energy = FEnergy.Columns();
-    std::int64_t* const* sums = FVerticalSums.Columns();
+    TEnergyCell* const* cells = FEnergy.Columns();
     FRowEnergy.resize(static_cast<std::size_t>(FNx));
     for (auto& row : FRowSums)
         row.resize(static_cast<std::size_t>(FNx));
     for (std::int32_t j = 0; j < FNy; ++j) {
         std::vector<std::int64_t>& current = FRowSums[j & 1];
         for (std::int32_t i = 0; i < FNx; ++i)
-            FRowEnergy[i] = energy[i][j];
+            FRowEnergy[i] = cells[i][j].Energy;
         if (j == 0)
             current = FRowEnergy;
         else
             ForwardLine(FRowSums[(j - 1) & 1].data(), FRowEnergy.data(), current.data(), FNx);
         for (std::int32_t i = 0; i < FNx; ++i)
-            sums[i][j] = current[i];
+            cells[i][j].VerticalSum = current[i];
     }
+}
+
+// Every sum is a line's worth of energies at most, so while the largest energy times the
+// longest line stays inside the 64-bit range no addition can saturate; protected blocks
+// are the case that needs the saturating one.
+bool TSeemWayRatio::SumsMaySaturate() const
+{
+    const std::int64_t longest = std::max(FCapacityX, FCapacityY);
+    return FLargestEnergy > INT64_MAX / (longest + 1);
+}
+
+void TSeemWayRatio::RepairHorizontalSums(bool inserted)
+{
+    std::int64_t* const* sums = FHorizontalSums.Columns();
+    TEnergyCell* const* cells = FEnergy.Columns();
+    const auto sumAt = [sums](std::int32_t i, std::int32_t j) -> std::int64_t& { return sums[i][j]; };
+    const auto energyAt = [cells](std::int32_t i, std::int32_t j) { return cells[i][j].Energy; };
+    const auto noPrefetch = [](std::int32_t, std::int32_t, std::int32_t) {};
+    if (SumsMaySaturate())
+        RepairSums<true>(sumAt, energyAt, noPrefetch, FNx, FNy, FHorizontalSeam.data(), inserted);
+    else
+        RepairSums<false>(sumAt, energyAt, noPrefetch, FNx, FNy, FHorizontalSeam.data(), inserted);
+}
+
+void TSeemWayRatio::RepairVerticalSums(bool inserted)
+{
+    TEnergyCell* const* cells = FEnergy.Columns();
+    const auto sumAt = [cells](std::int32_t j, std::int32_t i) -> std::int64_t& { return cells[i][j].VerticalSum; };
+    const auto energyAt = [cells](std::int32_t j, std::int32_t i) { return cells[i][j].Energy; };
+    const PrefetchAhead prefetch{cells, FNy, FNx};
+    if (SumsMaySaturate())
+        RepairSums<true>(sumAt, energyAt, prefetch, FNy, FNx, FVerticalSeam.data(), inserted);
+    else
+        RepairSums<false>(sumAt, energyAt, prefetch, FNy, FNx, FVerticalSeam.data(), inserted);
 }
 
 void TSeemWayRatio::FindHorizontalSeam()
@@ -457,15 +516,11 @@ void TSeemWayRatio::FindHorizontalSeam()
     if (FNx == 0 || FNy == 0)
         return;
     std::int64_t* const* sums = FHorizontalSums.Columns();
-    std::int64_t* const* energy = FEnergy.Columns();
     const auto sumAt = [sums](std::int32_t i, std::int32_t j) -> std::int64_t& { return sums[i][j]; };
-    const auto energyAt = [energy](std::int32_t i, std::int32_t j) { return energy[i][j]; };
     if (state == ssStale || !FIncrementalSums)
         ComputeHorizontalSums();
     else if (state != ssCurrent)
-        RepairSums(
-            sumAt, energyAt, [](std::int32_t, std::int32_t, std::int32_t) {}, FNx, FNy, FHorizontalSeam.data(),
-            state == ssAfterInsertion);
+        RepairHorizontalSums(state == ssAfterInsertion);
     Backtrack(sumAt, FNx, FNy, FHorizontalSeam.data());
 }
 
@@ -475,15 +530,12 @@ void TSeemWayRatio::FindVerticalSeam()
     FVerticalState = ssCurrent;
     if (FNx == 0 || FNy == 0)
         return;
-    std::int64_t* const* sums = FVerticalSums.Columns();
-    std::int64_t* const* energy = FEnergy.Columns();
-    const auto sumAt = [sums](std::int32_t j, std::int32_t i) -> std::int64_t& { return sums[i][j]; };
-    const auto energyAt = [energy](std::int32_t j, std::int32_t i) { return energy[i][j]; };
+    TEnergyCell* const* cells = FEnergy.Columns();
+    const auto sumAt = [cells](std::int32_t j, std::int32_t i) -> std::int64_t& { return cells[i][j].VerticalSum; };
     if (state == ssStale || !FIncrementalSums)
         ComputeVerticalSums();
     else if (state != ssCurrent)
-        RepairSums(sumAt, energyAt, PrefetchAhead{sums, energy, FNy, FNx}, FNy, FNx, FVerticalSeam.data(),
-                   state == ssAfterInsertion);
+        RepairVerticalSums(state == ssAfterInsertion);
     Backtrack(sumAt, FNy, FNx, FVerticalSeam.data());
 }
 
@@ -519,7 +571,7 @@ long double TSeemWayRatio::VerticalSeamCost()
     const auto seam = VerticalSeam();
     if (seam.empty() || FNx == 0)
         return 0;
-    const std::int64_t sum = FVerticalSums.At(seam.back(), FNy - 1);
+    const std::int64_t sum = FEnergy.At(seam.back(), FNy - 1).VerticalSum;
     return static_cast<long double>(sum) / FNy;
 }
 
@@ -583,25 +635,105 @@ void TSeemWayRatio::RecomputeGradients(std::span<const std::int32_t> columns, st
         }
 }
 
+void TSeemWayRatio::ComputeGradient()
+{
+    CatchUpGrid();
+    TDifferenceFilter::ComputeGradient();
+}
+
+std::int32_t TSeemWayRatio::Intensity(std::int32_t i, std::int32_t j)
+{
+    CatchUpGrid();
+    return TDifferenceFilter::Intensity(i, j);
+}
+
+TGradient TSeemWayRatio::Gradient(std::int32_t i, std::int32_t j)
+{
+    CatchUpGrid();
+    return TDifferenceFilter::Gradient(i, j);
+}
+
+// Moving the intensity and gradient columns along with every seam cost as much as moving
+// the energies, for grids nobody reads while seams are being carved; the seams are kept
+// instead and carried out in order when the grids are needed.
+void TSeemWayRatio::DeferGridSeam(TGridSeam kind, std::span<const std::int32_t> seam)
+{
+    FPendingSeams.push_back({kind, FNx, FNy, {seam.begin(), seam.end()}});
+}
+
+void TSeemWayRatio::CatchUpGrid()
+{
+    if (FPendingSeams.empty())
+        return;
+    const std::int32_t nx = FNx;
+    const std::int32_t ny = FNy;
+    for (const TPendingSeam& pending : FPendingSeams) {
+        FNx = pending.Nx;
+        FNy = pending.Ny;
+        ApplyGridSeam(pending.Kind, pending.Seam);
+    }
+    FPendingSeams.clear();
+    FNx = nx;
+    FNy = ny;
+}
+
+// Takes the seam out of (or duplicates it in) the intensities and gradients of a grid of
+// FNx x FNy blocks, then recomputes the gradients next to it at the new size.
+void TSeemWayRatio::ApplyGridSeam(TGridSeam kind, std::span<const std::int32_t> seam)
+{
+    FTouchedColumns.clear();
+    FTouchedRows.clear();
+    switch (kind) {
+    case gsRemoveHorizontal:
+        for (std::int32_t i = 0; i < FNx; ++i) {
+            RemoveFromColumn(FIntensity.Column(i), seam[i], FNy);
+            RemoveFromColumn(FGradient.Column(i), seam[i], FNy);
+            FTouchedColumns.insert(FTouchedColumns.end(), {i, i});
+            FTouchedRows.insert(FTouchedRows.end(), {seam[i], seam[i] - 1});
+        }
+        --FNy;
+        break;
+    case gsInsertHorizontal:
+        for (std::int32_t i = 0; i < FNx; ++i) {
+            DuplicateInColumn(FIntensity.Column(i), seam[i], FNy);
+            DuplicateInColumn(FGradient.Column(i), seam[i], FNy);
+            FTouchedColumns.insert(FTouchedColumns.end(), {i, i});
+            FTouchedRows.insert(FTouchedRows.end(), {seam[i], seam[i] + 1});
+        }
+        ++FNy;
+        break;
+    case gsRemoveVertical:
+        RemoveAcrossColumns(seam, FNx, FIntensity, FGradient);
+        for (std::int32_t j = 0; j < FNy; ++j) {
+            FTouchedColumns.insert(FTouchedColumns.end(), {seam[j], seam[j] - 1});
+            FTouchedRows.insert(FTouchedRows.end(), {j, j});
+        }
+        --FNx;
+        break;
+    case gsInsertVertical:
+        DuplicateAcrossColumns(seam, FNx, FIntensity, FGradient);
+        for (std::int32_t j = 0; j < FNy; ++j) {
+            FTouchedColumns.insert(FTouchedColumns.end(), {seam[j], seam[j] + 1});
+            FTouchedRows.insert(FTouchedRows.end(), {j, j});
+        }
+        ++FNx;
+        break;
+    }
+    RecomputeGradients(FTouchedColumns, FTouchedRows);
+}
+
 void TSeemWayRatio::RemoveHorizontalSeam()
 {
     // A grid one block high has no seam to give up and stay a grid.
     const auto seam = HorizontalSeam();
     if (seam.empty() || FNy <= 1)
         return;
-    FTouchedColumns.clear();
-    FTouchedRows.clear();
+    DeferGridSeam(gsRemoveHorizontal, seam);
     for (std::int32_t i = 0; i < FNx; ++i) {
-        const std::int32_t s = seam[i];
-        RemoveFromColumn(FIntensity.Column(i), s, FNy);
-        RemoveFromColumn(FGradient.Column(i), s, FNy);
-        RemoveFromColumn(FEnergy.Column(i), s, FNy);
-        RemoveFromColumn(FHorizontalSums.Column(i), s, FNy);
-        FTouchedColumns.insert(FTouchedColumns.end(), {i, i});
-        FTouchedRows.insert(FTouchedRows.end(), {s, s - 1});
+        RemoveFromColumn(FEnergy.Column(i), seam[i], FNy);
+        RemoveFromColumn(FHorizontalSums.Column(i), seam[i], FNy);
     }
     --FNy;
-    RecomputeGradients(FTouchedColumns, FTouchedRows);
     FHorizontalState = ssAfterRemoval;
     FVerticalState = ssStale;
 }
@@ -611,22 +743,17 @@ bool TSeemWayRatio::InsertHorizontalSeam()
     const auto seam = HorizontalSeam();
     if (seam.empty() || FNy >= FCapacityY)
         return false;
-    FTouchedColumns.clear();
-    FTouchedRows.clear();
+    DeferGridSeam(gsInsertHorizontal, seam);
     for (std::int32_t i = 0; i < FNx; ++i) {
         const std::int32_t s = seam[i];
-        DuplicateInColumn(FIntensity.Column(i), s, FNy);
-        DuplicateInColumn(FGradient.Column(i), s, FNy);
         DuplicateInColumn(FHorizontalSums.Column(i), s, FNy);
-        std::int64_t* energy = FEnergy.Column(i);
-        DuplicateInColumn(energy, s, FNy);
-        energy[s] = SaturatingAdd(energy[s], FInsertionPenalty);
-        energy[s + 1] = SaturatingAdd(energy[s + 1], FInsertionPenalty);
-        FTouchedColumns.insert(FTouchedColumns.end(), {i, i});
-        FTouchedRows.insert(FTouchedRows.end(), {s, s + 1});
+        TEnergyCell* cells = FEnergy.Column(i);
+        DuplicateInColumn(cells, s, FNy);
+        cells[s].Energy = SaturatingAdd(cells[s].Energy, FInsertionPenalty);
+        cells[s + 1].Energy = SaturatingAdd(cells[s + 1].Energy, FInsertionPenalty);
+        FLargestEnergy = std::max({FLargestEnergy, Magnitude(cells[s].Energy), Magnitude(cells[s + 1].Energy)});
     }
     ++FNy;
-    RecomputeGradients(FTouchedColumns, FTouchedRows);
     FHorizontalState = ssAfterInsertion;
     FVerticalState = ssStale;
     return true;
@@ -637,15 +764,9 @@ void TSeemWayRatio::RemoveVerticalSeam()
     const auto seam = VerticalSeam();
     if (seam.empty() || FNx <= 1)
         return;
-    RemoveAcrossColumns(seam, FNx, FIntensity, FGradient, FEnergy, FVerticalSums);
-    FTouchedColumns.clear();
-    FTouchedRows.clear();
-    for (std::int32_t j = 0; j < FNy; ++j) {
-        FTouchedColumns.insert(FTouchedColumns.end(), {seam[j], seam[j] - 1});
-        FTouchedRows.insert(FTouchedRows.end(), {j, j});
-    }
+    DeferGridSeam(gsRemoveVertical, seam);
+    RemoveAcrossColumns(seam, FNx, FEnergy);
     --FNx;
-    RecomputeGradients(FTouchedColumns, FTouchedRows);
     FVerticalState = ssAfterRemoval;
     FHorizontalState = ssStale;
 }
@@ -655,18 +776,17 @@ bool TSeemWayRatio::InsertVerticalSeam()
     const auto seam = VerticalSeam();
     if (seam.empty() || FNx >= FCapacityX)
         return false;
-    DuplicateAcrossColumns(seam, FNx, FIntensity, FGradient, FEnergy, FVerticalSums);
-    FTouchedColumns.clear();
-    FTouchedRows.clear();
+    DeferGridSeam(gsInsertVertical, seam);
+    DuplicateAcrossColumns(seam, FNx, FEnergy);
     for (std::int32_t j = 0; j < FNy; ++j) {
         const std::int32_t s = seam[j];
-        FEnergy.At(s, j) = SaturatingAdd(FEnergy.At(s, j), FInsertionPenalty);
-        FEnergy.At(s + 1, j) = SaturatingAdd(FEnergy.At(s + 1, j), FInsertionPenalty);
-        FTouchedColumns.insert(FTouchedColumns.end(), {s, s + 1});
-        FTouchedRows.insert(FTouchedRows.end(), {j, j});
+        std::int64_t& seamEnergy = FEnergy.At(s, j).Energy;
+        std::int64_t& copyEnergy = FEnergy.At(s + 1, j).Energy;
+        seamEnergy = SaturatingAdd(seamEnergy, FInsertionPenalty);
+        copyEnergy = SaturatingAdd(copyEnergy, FInsertionPenalty);
+        FLargestEnergy = std::max({FLargestEnergy, Magnitude(seamEnergy), Magnitude(copyEnergy)});
     }
     ++FNx;
-    RecomputeGradients(FTouchedColumns, FTouchedRows);
     FVerticalState = ssAfterInsertion;
     FHorizontalState = ssStale;
     return true;

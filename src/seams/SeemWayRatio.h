@@ -88,6 +88,15 @@ private:
     std::vector<T*> FColumns;
 };
 
+// A block's energy and its cumulative sum for vertical seams side by side: the vertical
+// search walks along block rows, across the column arrays, and every column it touches
+// costs a page-table lookup; one array instead of two halves those lookups, and a grid
+// update moves both with one copy.
+struct TEnergyCell {
+    std::int64_t Energy = 0;
+    std::int64_t VerticalSum = 0;
+};
+
 struct TGradient {
     // 32 bits, not 16: a 7 x 7 block already sums to 12 495 and three of those
     // differences overflow 16 bits; the widest filter (3, 10, 3) on the largest block
@@ -161,6 +170,13 @@ public:
     // a pixel, marks one byte a pixel (or nothing for no marks).
     void AddRow(std::int32_t y, const std::uint8_t* bgr, const std::uint8_t* marks, std::int32_t count);
     void ComputeEnergy();
+    void ComputeGradient();
+
+    // The intensities and gradients of the current grid. After the energy is computed
+    // nothing in the search reads them, so the seam updates reach them only when they are
+    // read here (or the grid is filled or filtered again).
+    std::int32_t Intensity(std::int32_t i, std::int32_t j);
+    TGradient Gradient(std::int32_t i, std::int32_t j);
 
     long double HorizontalSeamCost();
     long double VerticalSeamCost();
@@ -189,7 +205,7 @@ public:
     // 3 outside the grid, 2 a corner, 1 on an edge, 0 inside.
     virtual std::int32_t BlockPosition(std::int32_t i, std::int32_t j) const;
 
-    std::int64_t Energy(std::int32_t i, std::int32_t j) const { return FEnergy.At(i, j); }
+    std::int64_t Energy(std::int32_t i, std::int32_t j) const { return FEnergy.At(i, j).Energy; }
     // The mark gathered from the pixels (valid until the first grid update).
     std::uint8_t Mark(std::int32_t i, std::int32_t j) const { return FMarks[Index(i, j)]; }
     std::int64_t ProtectBonus() const { return FProtectBonus; }
@@ -209,6 +225,16 @@ private:
     // shifted along with the energies, which the next search repairs near the seam.
     enum TSumState : std::uint8_t { ssStale, ssCurrent, ssAfterRemoval, ssAfterInsertion };
 
+    enum TGridSeam : std::uint8_t { gsRemoveHorizontal, gsInsertHorizontal, gsRemoveVertical, gsInsertVertical };
+    // A seam update the intensity and gradient grids have not had yet, with the grid size
+    // it was made at.
+    struct TPendingSeam {
+        TGridSeam Kind;
+        std::int32_t Nx;
+        std::int32_t Ny;
+        std::vector<std::int32_t> Seam;
+    };
+
     std::size_t Index(std::int32_t i, std::int32_t j) const
     {
         return static_cast<std::size_t>(i) * static_cast<std::size_t>(FCapacityY) + static_cast<std::size_t>(j);
@@ -217,20 +243,28 @@ private:
     void FindVerticalSeam();
     void ComputeHorizontalSums();
     void ComputeVerticalSums();
+    bool SumsMaySaturate() const;
+    void RepairHorizontalSums(bool inserted);
+    void RepairVerticalSums(bool inserted);
     void InvalidateSeams();
+    void DeferGridSeam(TGridSeam kind, std::span<const std::int32_t> seam);
+    void CatchUpGrid();
+    void ApplyGridSeam(TGridSeam kind, std::span<const std::int32_t> seam);
     void RecomputeGradients(std::span<const std::int32_t> columns, std::span<const std::int32_t> rows);
     void CopyFromInnerNeighbour(std::int32_t i, std::int32_t j);
 
-    TBlockGrid<std::int64_t> FEnergy;
+    TBlockGrid<TEnergyCell> FEnergy;
     std::vector<std::uint8_t> FMarks; // [i][j] with column length FCapacityY
     TBlockGrid<std::int64_t> FHorizontalSums;
-    TBlockGrid<std::int64_t> FVerticalSums;
     std::vector<std::int32_t> FHorizontalSeam;
     std::vector<std::int32_t> FVerticalSeam;
+    std::vector<TPendingSeam> FPendingSeams;
     TSumState FHorizontalState = ssStale;
     TSumState FVerticalState = ssStale;
     bool FIncrementalSums = true;
     std::int64_t FProtectBonus = 0;
+    // The largest |energy| the grid has held since the energy was computed.
+    std::int64_t FLargestEnergy = INT64_MAX;
     std::int64_t FRemovalBonus = 0;
     std::int64_t FInsertionPenalty = 0;
     std::int64_t FProtectionThreshold = 0;
