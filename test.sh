@@ -71,8 +71,12 @@ if [ -d build/win64 ]; then
   export WINEPREFIX=$root/build/win64/wineprefix WINEDEBUG=-all
   echo "== tests win64 (wine64)"
   xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1; fi
-    /usr/lib/wine/wineserver -p 60 >/dev/null 2>&1 || true
+    # The wineserver and the services it starts outlive the program that started them;
+    # started here with their output on /dev/null, they cannot hold a test'"'"'s output pipe
+    # open (ctest would wait for it forever).
+    mkdir -p "$WINEPREFIX"
+    /usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
+    /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
     ctest --test-dir build/win64 -j '"$jobs"' --output-on-failure --output-junit "'"$root"'/build/win64/ctest-junit.xml"
     /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
     true'
