@@ -860,6 +860,11 @@ void TVxStatusBar::SetPanelWidth(int index, int width)
 
 void TVxStatusBar::SetPanelText(int index, const std::wstring& text)
 {
+    if (index < 0)
+        return;
+    if (FTexts.size() <= static_cast<std::size_t>(index))
+        FTexts.resize(static_cast<std::size_t>(index) + 1);
+    FTexts[static_cast<std::size_t>(index)] = text;
     SendMessageW(FHandle, SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
@@ -899,7 +904,17 @@ void TVxStatusBar::Arrange(const RECT& parentClient)
         edges[i] = right;
         right -= FWidths[i];
     }
-    edges[0] = std::max(right, 0);
+    edges[0] = right;
+    // Too narrow for the fixed panels: they keep their widths from the left edge and
+    // the last ones are cut off, rather than collapsing onto each other.
+    if (right < 0) {
+        edges[0] = 0;
+        for (std::size_t i = 1; i < FWidths.size(); ++i)
+            edges[i] = edges[i - 1] + FWidths[i];
+    }
     edges.back() = -1;
     SendMessageW(FHandle, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    // Texts set before the parts existed are given again.
+    for (std::size_t i = 0; i < FTexts.size() && i < FWidths.size(); ++i)
+        SendMessageW(FHandle, SB_SETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(FTexts[i].c_str()));
 }

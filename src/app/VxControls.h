@@ -330,4 +330,5 @@ public:
 private:
     HWND FHandle;
     std::vector<int> FWidths;
+    std::vector<std::wstring> FTexts;
 };

@@ -130,6 +130,10 @@ public:
     // Calls every idle handler in registration order.
     void Idle();
 
+    // What the process returns when the message loop ends (the plug-in reads it).
+    int ExitCode() const { return FExitCode; }
+    void SetExitCode(int code) { FExitCode = code; }
+
     HWND MainWindow() const;
     TVxForm* MainForm() const { return FMainForm; }
     void SetAccelerators(HACCEL accelerators) { FAccelerators = accelerators; }
@@ -157,6 +161,7 @@ private:
     int FPostedCallMessages = 0;
     TVxForm* FMainForm = nullptr;
     HACCEL FAccelerators = nullptr;
+    int FExitCode = 0;
 };
 
 // The one application object; set while it exists.

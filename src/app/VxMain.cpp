@@ -20,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         application.CreateForm(CommonDataModule);
         application.CreateForm(Module);
         application.Run();
-        return 0;
+        return application.ExitCode();
     } catch (const std::exception& error) {
         // A module that cannot be built ends the program at start-up.
         MessageBoxW(nullptr, Utf8ToWide(error.what()).c_str(), L"Velloria", MB_ICONERROR | MB_OK);

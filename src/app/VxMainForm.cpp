@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "app/VxTestProbe.h"
+#include "view/VxGraphicsEditorModule.h"
+#include "view/VxToolPanel.h"
 #include "i18n/VxLocalizer.h"
 
 TMainForm* MainForm = nullptr;
@@ -48,6 +50,17 @@ void TMainForm::TClientArea::Create(HWND parent)
 {
     RegisterWindowClass(L"TVxClientArea", CS_DBLCLKS, reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
     CreateHandle(WS_EX_CLIENTEDGE, L"TVxClientArea", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent);
+}
+
+LRESULT TMainForm::TClientArea::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SIZE) {
+        RECT area{};
+        GetClientRect(Handle(), &area);
+        for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            MoveWindow(child, 0, 0, area.right, area.bottom, TRUE);
+    }
+    return TVxWindow::WndProc(message, wParam, lParam);
 }
 
 TMainForm::TMainForm(TVxComponent* owner) : TVxForm(owner)
@@ -429,6 +442,14 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_SIZE: Relayout(); return 0;
+    case WM_CLOSE:
+        if (OnCloseQuery) {
+            bool canClose = true;
+            OnCloseQuery(canClose);
+            if (!canClose)
+                return 0;
+        }
+        break;
     case WM_DROPFILES: DroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_MEASUREITEM:
         if (MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
@@ -517,10 +538,18 @@ void TModule::DataModuleCreate()
 {
     // 1a. The shared image list.
     SharedImages = &CommonDataModule->New24TBXImageList;
-    // 1b. The graphics editor will create the main window with its menus and toolbars;
-    //     until it exists the main window is created here.
-    Application->CreateForm(MainForm);
-    // 1c-1g. Demonstration folder, editor images, service modules, tool panel, first tools.
+    // 1b. The graphics editor creates the main window with its menus and toolbars, and
+    //     the hand tool.
+    Application->CreateModule(GraphicsEditor);
+    // 1c. The demonstration folder.
+    GraphicsEditor->SetDemoFolder((Application->ExeName().parent_path() / L"Demo").wstring() + L"\\");
+    // 1d. The editor's items carry their fixed image indices from the start.
+    // 1e. Service modules (printing, help, demonstrations, about) join here; the tool panel.
+    Application->CreateModule(ToolPanel);
+    ToolPanel->SetWrap();
+    // 1f. A separator closes the standard toolbar.
+    GraphicsEditor->StandardToolbar->Insert(std::make_unique<TVxToolbarSeparator>(GraphicsEditor->StandardToolbar));
+    // 1g. The original-image and rotate tools join here.
     // 1h. The progress meter in the status bar.
     CreateProgressMeter();
     // 2. The tools, in tool-panel order.

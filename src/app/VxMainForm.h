@@ -20,6 +20,8 @@ public:
     // Tag of the main form's node in the state file.
     static constexpr TVxGuid StateIdentifier{0x7AF6D7FF, 0x618B, 0x41D9, {0x88, 0x2E, 0x41, 0x9D, 0x50, 0x0D, 0xF2, 0x8B}};
     using TDropFileEvent = TVxMethod<TMainForm*, const std::wstring&>;
+    // Asked before the window closes; clearing the flag keeps the program running.
+    using TCloseQueryEvent = TVxMethod<bool&>;
 
     explicit TMainForm(TVxComponent* owner);
     ~TMainForm() override;
@@ -47,6 +49,7 @@ public:
     TVxImageList DefaultImages;
 
     TDropFileEvent OnDropFile;
+    TCloseQueryEvent OnCloseQuery;
     // Private cross-process commands (WM_COPYDATA) are handed to this, when assigned.
     TVxMethod<const COPYDATASTRUCT*> OnCopyData;
 
@@ -84,9 +87,13 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Document views fill it: every child follows its size.
     class TClientArea : public TVxWindow {
     public:
         void Create(HWND parent);
+
+    protected:
+        LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     };
 
     void CreateMenus();

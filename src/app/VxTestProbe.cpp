@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "app/VxMainForm.h"
+#include "view/VxGraphicsEditorModule.h"
+#include "view/VxToolPanel.h"
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLocalizer.h"
 
@@ -83,12 +85,24 @@ TVxTestProbe::TVxTestProbe(TVxComponent* owner, std::filesystem::path logFile) :
 
 void TVxTestProbe::CreateSampleToolbar()
 {
+    // The editor's own toolbar once the editor exists.
+    if (GraphicsEditor) {
+        FToolbar = GraphicsEditor->StandardToolbar;
+        return;
+    }
     FToolbar = &MainForm->AddToolbar(L"Standard");
     FillToolbar(*FToolbar, StandardButtons);
 }
 
 void TVxTestProbe::CreateSamplePanel()
 {
+    // The real tool panel once it exists.
+    if (ToolPanel) {
+        FPanel = ToolPanel->Panel;
+        FPanelToolbar = ToolPanel->Toolbar;
+        FPanelMenuItem = ToolPanel->VisibleMenuItem;
+        return;
+    }
     FPanel = &MainForm->CreateDockablePanel();
     FPanel->SetCaption(L"Tools");
     FPanel->SetBorderSize(ScaleForDpi(8));
@@ -106,6 +120,7 @@ void TVxTestProbe::CreateSamplePanel()
 void TVxTestProbe::Initialize()
 {
     TVxModuleWithControls::Initialize();
+    FPreviousDrop = MainForm->OnDropFile;
     MainForm->OnDropFile = TMainForm::TDropFileEvent::Bind<&TVxTestProbe::DropFile>(this);
     MainForm->OnCopyData = TVxMethod<const COPYDATASTRUCT*>::Bind<&TVxTestProbe::CopyData>(this);
 }
@@ -122,12 +137,13 @@ void TVxTestProbe::Localize()
 
 void TVxTestProbe::UpdateControls()
 {
-    // Keep the panel's toolbar the width of the panel so that it wraps there.
+    // Keep the sample panel's toolbar the width of the panel so that it wraps there
+    // (the real tool panel arranges its own).
     const RECT content = FPanel->ContentRect();
     const int width = content.right - content.left;
     RECT current{};
     GetWindowRect(FPanelToolbar->Handle(), &current);
-    if (width > 0 && current.right - current.left != width) {
+    if (!ToolPanel && width > 0 && current.right - current.left != width) {
         const int height = FPanelToolbar->HeightFor(width);
         SetWindowPos(FPanelToolbar->Handle(), nullptr, content.left, content.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -153,7 +169,7 @@ void TVxTestProbe::Started()
 {
     Log(L"started");
     if (const auto file = Application->CommandLineFile())
-        DropFile(MainForm, file->wstring());
+        Log(L"open " + file->wstring());
 }
 
 void TVxTestProbe::Log(const std::wstring& line) const
@@ -162,9 +178,10 @@ void TVxTestProbe::Log(const std::wstring& line) const
     stream << WideToUtf8(line) << '\n';
 }
 
-void TVxTestProbe::DropFile(TMainForm*, const std::wstring& fileName)
+void TVxTestProbe::DropFile(TMainForm* form, const std::wstring& fileName)
 {
     Log(L"open " + fileName);
+    FPreviousDrop(form, fileName);
 }
 
 void TVxTestProbe::CopyData(const COPYDATASTRUCT* data)
@@ -177,6 +194,10 @@ void TVxTestProbe::CopyData(const COPYDATASTRUCT* data)
         break;
     case prbPostChain: Application->PostCall(TVxMethod<void*>::Bind<&TVxTestProbe::FirstPostedCall>(this), nullptr); break;
     case prbCaptions: LogCaptions(L"now"); break;
+    case prbCommand:
+        RunCommand(std::wstring(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t)));
+        break;
+    case prbQuery: LogState(); break;
     }
 }
 
@@ -230,4 +251,197 @@ void TVxTestProbe::FirstPostedCall(void*)
 void TVxTestProbe::SecondPostedCall(void*)
 {
     Log(L"second message=" + std::to_wstring(Application->PostedCallMessages()));
+}
+
+namespace {
+
+// Undoable and visible: inverts the picture's top-left corner.
+class TProbeInvertState : public TVxCommandState {
+public:
+    explicit TProbeInvertState(TVxGraphicsDocument& document) : FDocument(document) { Invert(); }
+    void Undo() override { Invert(); }
+    void Redo() override { Invert(); }
+
+private:
+    void Invert()
+    {
+        TVxPixels* pixels = FDocument.ImagePixels();
+        if (!pixels)
+            return;
+        const TRect rect = IntersectRect(TRect{0, 0, 16, 16}, pixels->GetBounds());
+        for (int y = rect.Top; y < rect.Bottom; ++y)
+            for (int x = rect.Left; x < rect.Right; ++x)
+                for (int c = 0; c < 3; ++c)
+                    pixels->PixelAddress(x, y)[c] = static_cast<std::uint8_t>(255 - pixels->PixelAddress(x, y)[c]);
+        FDocument.Modified();
+        FDocument.InvalidateImageRect(rect);
+    }
+
+    TVxGraphicsDocument& FDocument;
+};
+
+std::wstring ScrollBarText(HWND window, int bar)
+{
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    if (!(GetWindowLongW(window, GWL_STYLE) & (bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)) || !GetScrollInfo(window, bar, &info))
+        return L"none";
+    return std::to_wstring(info.nMin) + L"," + std::to_wstring(info.nMax) + L"," + std::to_wstring(info.nPage) + L"," +
+           std::to_wstring(info.nPos);
+}
+
+std::wstring StatusText(int panel)
+{
+    HWND bar = MainForm->StatusBar->Handle();
+    const auto length = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel), 0));
+    std::wstring text(length + 1u, L'\0');
+    SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return text;
+}
+
+// A menu item's command as a click on it delivers it.
+void ClickMenu(TVxMenuItem* item)
+{
+    if (item && item->Enabled())
+        SendMessageW(MainForm->Handle(), WM_COMMAND, MAKEWPARAM(item->Command(), 0), 0);
+}
+
+void ClickButton(TVxToolbarItem* item)
+{
+    if (!item || !item->Enabled() || !item->Visible() || !GraphicsEditor)
+        return;
+    HWND toolbar = GraphicsEditor->StandardToolbar->Handle();
+    SendMessageW(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(item->Command(), BN_CLICKED), reinterpret_cast<LPARAM>(toolbar));
+}
+
+}  // namespace
+
+// Commands: "zoomin", "zoomout", "actualsize", "bestfit", "next", "prev" (the editor's
+// commands); "menu:<zoomin|zoomout|actualsize|bestfit|undo|undoall|redo|redoall|recent1..5>"
+// and "button:<zoomin|zoomout|actualsize|bestfit|next|prev|undo|redo|ok|cancel>" (clicks);
+// "key:<virtual key>" and "pointer:<x>,<y>" (sent to the view); "modify" (an undoable edit).
+void TVxTestProbe::RunCommand(const std::wstring& command)
+{
+    Log(L"command " + command);
+    // A user's click comes after the idle pass that enabled the control; a command sent
+    // right after the previous one must not see stale states.
+    Application->Idle();
+    TVxGraphicsEditor* editor = GraphicsEditor;
+    if (!editor)
+        return;
+    const std::size_t colon = command.find(L':');
+    const std::wstring verb = command.substr(0, colon);
+    const std::wstring argument = colon == std::wstring::npos ? std::wstring() : command.substr(colon + 1);
+    TVxGraphicsView* view = editor->ActiveView();
+    if (verb == L"zoomin")
+        editor->ZoomInCommand();
+    else if (verb == L"zoomout")
+        editor->ZoomOutCommand();
+    else if (verb == L"actualsize")
+        editor->ActualSizeCommand();
+    else if (verb == L"bestfit")
+        editor->BestFitCommand();
+    else if (verb == L"next")
+        editor->NextImageCommand();
+    else if (verb == L"prev")
+        editor->PrevImageCommand();
+    else if (verb == L"menu") {
+        TVxMenuItem* item = argument == L"zoomin"       ? editor->ZoomInMenuItem
+                            : argument == L"zoomout"    ? editor->ZoomOutMenuItem
+                            : argument == L"actualsize" ? editor->ActualSizeMenuItem
+                            : argument == L"bestfit"    ? editor->ScaleToBestFitMenuItem
+                            : argument == L"undo"       ? editor->UndoMenuItem
+                            : argument == L"undoall"    ? editor->UndoAllMenuItem
+                            : argument == L"redo"       ? editor->RedoMenuItem
+                            : argument == L"redoall"    ? editor->RedoAllMenuItem
+                            : argument == L"open"       ? editor->OpenMenuItem
+                            : argument == L"saveas"     ? editor->SaveAsMenuItem
+                                                        : nullptr;
+        if (argument == L"toolpanel" && ToolPanel)
+            item = ToolPanel->VisibleMenuItem;
+        if (argument.rfind(L"recent", 0) == 0) {
+            const std::size_t index = static_cast<std::size_t>(_wtoi(argument.c_str() + 6) - 1);
+            if (index < editor->RecentFileItems().size())
+                item = editor->RecentFileItems()[index];
+        }
+        ClickMenu(item);
+    } else if (verb == L"button") {
+        TVxToolbarItem* item = argument == L"zoomin"       ? editor->ZoomInButton
+                               : argument == L"zoomout"    ? editor->ZoomOutButton
+                               : argument == L"actualsize" ? editor->ActualSizeButton
+                               : argument == L"bestfit"    ? editor->ScaleToBestFitButton
+                               : argument == L"next"       ? editor->NextImageButton
+                               : argument == L"prev"       ? editor->PrevImageButton
+                               : argument == L"undo"       ? editor->UndoToolButton
+                               : argument == L"redo"       ? editor->RedoToolButton
+                               : argument == L"ok"         ? editor->OkButton
+                               : argument == L"cancel"     ? editor->CancelButton
+                                                           : nullptr;
+        ClickButton(item);
+    } else if (verb == L"key" && view) {
+        const auto key = static_cast<WPARAM>(_wtoi(argument.c_str()));
+        SendMessageW(view->Handle(), WM_KEYDOWN, key, 1);
+        SendMessageW(view->Handle(), WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+    } else if (verb == L"pointer" && view) {
+        const int x = _wtoi(argument.c_str());
+        const std::size_t comma = argument.find(L',');
+        const int y = comma == std::wstring::npos ? 0 : _wtoi(argument.c_str() + comma + 1);
+        SendMessageW(view->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    } else if (verb == L"modify") {
+        if (TVxGraphicsDocument* document = editor->ActiveGraphicsDocument())
+            document->History().Add(std::make_unique<TProbeInvertState>(*document));
+    }
+    Log(L"done " + command);
+}
+
+void TVxTestProbe::LogState()
+{
+    TVxGraphicsEditor* editor = GraphicsEditor;
+    if (!editor)
+        return;
+    Application->Idle();
+    std::wstring line = L"state";
+    wchar_t caption[512] = {};
+    GetWindowTextW(MainForm->Handle(), caption, 512);
+    line += L" caption=" + std::wstring(caption);
+    line += L" title=" + Application->Title();
+    TVxDocument* document = editor->ActiveDocument();
+    line += L" documents=" + std::to_wstring(editor->DocumentCount());
+    if (document) {
+        line += L" file=" + document->FileName().filename().wstring();
+        line += L" modified=" + std::to_wstring(document->Clean() ? 0 : 1);
+        line += L" undo=" + std::to_wstring(document->History().Cursor()) + L"/" + std::to_wstring(document->History().Count());
+    }
+    if (TVxGraphicsView* view = editor->ActiveView()) {
+        const TVxMapMode& mapping = view->Mapping();
+        line += L" zoom=" + std::to_wstring(mapping.ViewportExtX) + L"/" + std::to_wstring(mapping.WindowExtX);
+        line += L" origin=" + std::to_wstring(mapping.ViewportOrgX) + L"," + std::to_wstring(mapping.ViewportOrgY);
+        RECT client{};
+        GetClientRect(view->Handle(), &client);
+        RECT outer{};
+        GetWindowRect(view->Handle(), &outer);
+        line += L" client=" + std::to_wstring(client.right) + L"," + std::to_wstring(client.bottom);
+        line += L" control=" + std::to_wstring(outer.right - outer.left) + L"," + std::to_wstring(outer.bottom - outer.top);
+        line += L" hbar=" + ScrollBarText(view->Handle(), SB_HORZ);
+        line += L" vbar=" + ScrollBarText(view->Handle(), SB_VERT);
+    }
+    line += L" folder=" + std::to_wstring(editor->FolderImages().Index) + L"/" + std::to_wstring(editor->FolderImages().Paths.size());
+    line += L" status=";
+    for (int pair = 0; pair < 7; ++pair)
+        line += (pair ? L"|" : L"") + StatusText(editor->StatusValuePanel(pair));
+    line += L" recent=" + std::to_wstring(editor->RecentFiles().size());
+    line += L" filemenu=" + std::to_wstring(MainForm->FileMenuItem->Visible() ? 1 : 0);
+    line += L" ok=" + std::to_wstring(editor->OkButton && editor->OkButton->Visible() ? 1 : 0);
+    line += L" prevnext=" + std::to_wstring(editor->PrevImageButton->Enabled() ? 1 : 0) + std::to_wstring(editor->NextImageButton->Enabled() ? 1 : 0);
+    line += L" zoomin-shortcut=" + editor->ZoomInMenuItem->ShortCut().Text();
+    line += L" zoomout-shortcut=" + editor->ZoomOutMenuItem->ShortCut().Text();
+    line += L" zoomin-caption=" + editor->ZoomInMenuItem->Caption();
+    if (ToolPanel) {
+        line += L" toolpanel=" + std::to_wstring(ToolPanel->IsVisible() ? 1 : 0);
+        line += L" toolpanel-checked=" + std::to_wstring(ToolPanel->VisibleMenuItem->Checked() ? 1 : 0);
+    }
+    line += L" end";
+    Log(line);
 }

@@ -6,13 +6,17 @@
 // so a drop arrives as a DROPFILES block that the probe turns into a real WM_DROPFILES).
 // With VELLORIA_TEST_PROBE_QUIT=1 it closes the program after the first idle (timing runs),
 // with VELLORIA_TEST_PROBE_MENU=1 it opens the View menu then (screenshots).
-// It also puts a sample toolbar and a dockable panel into the window, so the docking
-// code is exercised before the editor and the tool panel exist.
+// It works on the editor's standard toolbar and the tool panel; only where those are
+// missing does it put a sample toolbar and a dockable panel into the window, so the
+// docking code is still exercised. prbCommand drives the editor (zoom, browsing, menu and
+// button clicks, keys and pointer moves on the view, an undoable edit) and prbQuery logs
+// its state (zoom, origin, scroll bars, status bar, modified flag, undo cursor, caption).
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "app/VxControls.h"
+#include "app/VxMainForm.h"
 #include "app/VxModule.h"
 
 // dwData of the WM_COPYDATA commands.
@@ -21,6 +25,8 @@ enum TVxProbeCommand : ULONG_PTR {
     prbLanguage = 0x474E414C,  // payload: the 16-bit language id
     prbPostChain = 0x54534F50, // a posted call that posts another
     prbCaptions = 0x53504143,  // log the current captions
+    prbCommand = 0x444E4D43,   // payload: a wide command text for the editor (see RunCommand)
+    prbQuery = 0x59524551,     // log the editor's state as one "state" line
 };
 
 class TMainForm;
@@ -44,6 +50,8 @@ private:
     void LogCaptionsLater(void* data);
     void FirstPostedCall(void* data);
     void SecondPostedCall(void* data);
+    void RunCommand(const std::wstring& command);
+    void LogState();
     void CreateSampleToolbar();
     void CreateSamplePanel();
 
@@ -54,4 +62,5 @@ private:
     std::unique_ptr<TVxToolbar> FOwnedPanelToolbar;
     TVxToolbar* FPanelToolbar = nullptr;
     TVxMenuItem* FPanelMenuItem = nullptr;
+    TMainForm::TDropFileEvent FPreviousDrop;
 };

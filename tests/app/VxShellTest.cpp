@@ -392,13 +392,21 @@ std::string DropBlock(const std::vector<std::wstring>& files)
     return block;
 }
 
+// A 1 x 1 picture: the editor really opens what is dropped or named on the command line.
+std::string TinyPicture()
+{
+    const unsigned char bmp[58] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
+                                   0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x20, 0x40, 0x80, 0};
+    return std::string(reinterpret_cast<const char*>(bmp), sizeof bmp);
+}
+
 TEST(VxShellTest, OfTwoDroppedFilesOnlyTheFirstIsTaken)
 {
     TProgram program("Drop");
     const fs::path first = program.Folder() / L"first.jpg";
     const fs::path second = program.Folder() / L"second.jpg";
-    WriteAll(first, "x");
-    WriteAll(second, "y");
+    WriteAll(first, TinyPicture());
+    WriteAll(second, TinyPicture());
     ASSERT_TRUE(program.Start());
     const std::string block = DropBlock({first.wstring(), second.wstring()});
     ASSERT_TRUE(program.Send(prbDrop, block.data(), block.size()));
@@ -422,7 +430,7 @@ TEST(VxShellTest, CommandLinePathThatDoesNotExistOpensNothingAndShowsNothing)
     EXPECT_EQ(program.Stop(), 0u);
 
     // The same path, once it exists, is opened.
-    WriteAll(program.Folder() / L"no such picture.jpg", "z");
+    WriteAll(program.Folder() / L"no such picture.jpg", TinyPicture());
     ASSERT_TRUE(program.Start((program.Folder() / L"no such picture.jpg").wstring()));
     EXPECT_EQ(LogLines(program.Log(), "open ").size(), 1u) << program.Log();
 }

@@ -1,0 +1,144 @@
+#include "view/VxToolPanel.h"
+
+#include "i18n/VxLocalizer.h"
+
+TVxToolPanelModule* ToolPanel = nullptr;
+
+namespace {
+
+constexpr int PanelWidth = 200;
+constexpr int PanelBorder = 8;
+constexpr int FrameMargin = 6;
+
+}  // namespace
+
+TVxToolFrame::TVxToolFrame(TVxComponent* owner, HWND parent) : TVxFrame(owner, parent)
+{
+    FToolbar = std::make_unique<TVxToolbar>(Handle(), &MainForm->Images());
+    FToolbar->SetCaption(L"Toolbar");
+    FToolbar->SetWrapping(true);
+}
+
+TVxToolFrame::~TVxToolFrame() = default;
+
+void TVxToolFrame::ToolbarResize(int width)
+{
+    const int height = FToolbar->HeightFor(width);
+    SetWindowPos(FToolbar->Handle(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT frame{};
+    GetWindowRect(Handle(), &frame);
+    if (frame.right - frame.left != width || frame.bottom - frame.top != height + FrameMargin)
+        SetWindowPos(Handle(), nullptr, 0, 0, width, height + FrameMargin, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TVxToolPanelModule::TVxToolPanelModule(TVxComponent* owner) : TVxModuleWithControls(owner)
+{
+    ToolPanel = this;
+    Panel = &MainForm->CreateDockablePanel();
+    Panel->SetCaption(L"Tools");
+    Panel->SetBorderSize(ScaleForDpi(PanelBorder));
+    Panel->SetPanelWidth(ScaleForDpi(PanelWidth));
+    ToolFrame = &CreateOwned<TVxToolFrame>(*this, Panel->Handle());
+    Toolbar = &ToolFrame->Toolbar();
+    VisibleMenuItem = &MainForm->AddMenuItem(L"Tools", {}, MainForm->ToolbarsMenuItem, MainForm->ViewMenuItem, -1,
+                                             TVxMenuItem::TClick::Bind<&TVxToolPanelModule::ToggleVisible>(this));
+    MainForm->DockPanel(*Panel, TVxDockSide::Right);
+}
+
+TVxToolPanelModule::~TVxToolPanelModule()
+{
+    if (ToolPanel == this)
+        ToolPanel = nullptr;
+}
+
+void TVxToolPanelModule::Localize()
+{
+    const std::wstring caption = Localizer().GetString(176, L"Tools");
+    Panel->SetCaption(caption);
+    VisibleMenuItem->SetCaption(caption);
+}
+
+void TVxToolPanelModule::UpdateControls()
+{
+    VisibleMenuItem->SetChecked(IsVisible());
+    Arrange();
+}
+
+// The buttons across the panel's width, the pages below them.
+void TVxToolPanelModule::Arrange()
+{
+    const RECT content = Panel->ContentRect();
+    const int width = content.right - content.left;
+    if (width <= 0)
+        return;
+    RECT frame{};
+    GetWindowRect(ToolFrame->Handle(), &frame);
+    POINT origin{frame.left, frame.top};
+    ScreenToClient(Panel->Handle(), &origin);
+    if (origin.x != content.left || origin.y != content.top)
+        SetWindowPos(ToolFrame->Handle(), nullptr, content.left, content.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ToolFrame->ToolbarResize(width);
+    GetWindowRect(ToolFrame->Handle(), &frame);
+    const int top = content.top + (frame.bottom - frame.top);
+    for (TVxFrame* page : FPages)
+        SetWindowPos(page->Handle(), nullptr, content.left, top, width, std::max<int>(content.bottom - top, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TVxToolPanelModule::ToggleVisible(TVxMenuItem*) { SetVisible(!IsVisible()); }
+
+bool TVxToolPanelModule::IsVisible() const { return Panel->Visible(); }
+
+void TVxToolPanelModule::SetVisible(bool value)
+{
+    Panel->SetVisible(value);
+    MainForm->Relayout();
+}
+
+void TVxToolPanelModule::SetPanelWidth(int value)
+{
+    if (value < FMinimumWidth)
+        return;
+    FMinimumWidth = value;
+    Panel->SetPanelWidth(value);
+    MainForm->Relayout();
+}
+
+void TVxToolPanelModule::SetWrap() { Toolbar->SetWrapping(true); }
+
+void TVxToolPanelModule::LoadState(TVxSDFReader& reader)
+{
+    if (!reader.EnterNode(1, StateIdentifier))
+        return;
+    std::array<std::uint8_t, TVxToolPanelState::RecordSize> record{};
+    if (reader.ReadBinary(1, record.data(), static_cast<std::uint32_t>(record.size()))) {
+        if (const auto state = DecodeToolPanelState(record)) {
+            TVxDockPanelState dock = Panel->State();
+            dock.Visible = state->Visible;
+            // The panel docks left or right only and does not float.
+            if (!state->Floating)
+                dock.Side = state->DockSide == 2 ? TVxDockSide::Left : TVxDockSide::Right;
+            if (!state->Floating && state->DockedWidth > 0)
+                dock.Width = std::max(state->DockedWidth, FMinimumWidth);
+            Panel->SetState(dock);
+        }
+    }
+    reader.LeaveNode();
+}
+
+void TVxToolPanelModule::SaveState(TVxSDFWriter& writer)
+{
+    const TVxDockPanelState& dock = Panel->State();
+    TVxToolPanelState state;
+    state.Visible = dock.Visible;
+    state.Floating = false;
+    state.DockSide = dock.Side == TVxDockSide::Left ? 2 : 3;
+    state.DockedWidth = dock.Width;
+    RECT bounds{};
+    GetWindowRect(Panel->Handle(), &bounds);
+    state.DockedHeight = bounds.bottom - bounds.top;
+    state.SplitWidth = dock.Width;
+    const auto record = EncodeToolPanelState(state);
+    writer.BeginNode(1, StateIdentifier);
+    writer.WriteBinary(1, record.data(), static_cast<std::uint32_t>(record.size()));
+    writer.EndNode();
+}
