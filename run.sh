@@ -17,7 +17,7 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 WINE=/usr/lib/wine/wine64
 
 if [ -n "${DISPLAY:-}" ]; then
-  [ -f "$WINEPREFIX/system.reg" ] || "$WINE" wineboot --init >/dev/null 2>&1
+  [ -d "$WINEPREFIX/drive_c" ] || "$WINE" wineboot --init >/dev/null 2>&1
   exec "$WINE" "$exe" "$picture"
 fi
 
@@ -25,7 +25,7 @@ shot=$root/build/win64/screenshots/run.png
 mkdir -p "$(dirname "$shot")"
 xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
   set -u
-  [ -f "$WINEPREFIX/system.reg" ] || /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+  [ -d "$WINEPREFIX/drive_c" ] || /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
   /usr/lib/wine/wine64 explorer /desktop=Velloria,1280x900 "$1" "$2" >/dev/null 2>&1 &
   # Wait until the main window is up and has had time to paint.
   for i in $(seq 1 60); do

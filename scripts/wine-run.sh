@@ -19,9 +19,10 @@ WINE=/usr/lib/wine/wine64
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$program" "$@"
 fi
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# A running wineserver writes the registry files late, so the prefix is judged by its
+# drive folder; never wait for the server to end here, it may be kept alive on purpose.
+if [ ! -d "$WINEPREFIX/drive_c" ]; then
   mkdir -p "$WINEPREFIX"
   "$WINE" wineboot --init >/dev/null 2>&1 || true
-  /usr/lib/wine/wineserver -w 2>/dev/null || true
 fi
 exec "$WINE" "$program" "$@"
