@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "imaging/VxBitmapDeviceWin32.h"
 #include "editor/VxGraphicsDocument.h"
 #include "view/VxGraphicDocumentView.h"
 #include "view/VxViewControl.h"
@@ -87,7 +88,7 @@ void FillPicture(TVxPixels& pixels)
 
 int wmain()
 {
-    TVxGdiBitmapDevice device;
+    TVxBitmapDeviceWin32 device;
     SetBitmapDevice(&device);
     TNullUI ui;
     TBenchEditor editor(ui);

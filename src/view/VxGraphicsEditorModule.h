@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/VxBitmapDeviceWin32.h"
 #include "app/VxMainForm.h"
 #include "app/VxModule.h"
 #include "editor/VxEditorWin32UI.h"
@@ -226,7 +227,7 @@ private:
     void DropFile(TMainForm*, const std::wstring& fileName);
 
     TGdiplusSession FGdiplus;
-    TVxGdiBitmapDevice FBitmapDevice;
+    TVxBitmapDeviceWin32 FBitmapDevice;
     TVxGdiplusCodec FCodec;
     TVxJPEGOptionsForm FJPEGPrompt;
     TVxGraphicsFormats FFormats;

@@ -132,10 +132,3 @@ private:
     void ScrollBarMessage(int bar, WORD request);
 };
 
-// Paints the document bitmaps with StretchDIBits straight from their memory.
-class TVxGdiBitmapDevice : public IVxBitmapDevice {
-public:
-    bool Paint(TVxDeviceContext dc, const TVxPixels& pixels, const TRect& destRect, const TRect& sourceRect,
-               const TRect& clipRect) override;
-    bool Print(TVxDeviceContext dc, const TVxPixels& pixels, const TRect& rect) override;
-};

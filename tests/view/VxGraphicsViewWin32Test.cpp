@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "imaging/VxBitmapDeviceWin32.h"
 #include "editor/VxEditorTestSupport.h"
 #include "view/VxGraphicsEditor.h"
 #include "view/VxScrollTool.h"
@@ -145,7 +146,7 @@ protected:
     TPoint Origin() const { return TPoint{View->Mapping().ViewportOrgX, View->Mapping().ViewportOrgY}; }
     TStrokeControl& StrokeControl() const { return *static_cast<TStrokeControl*>(Stroke.Controls().front()); }
 
-    TVxGdiBitmapDevice Device;
+    TVxBitmapDeviceWin32 Device;
     TScriptedUI UI;
     TTestEditor Editor{UI};
     TVxGraphicsDocument Document{Editor};

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "imaging/VxBitmapDeviceWin32.h"
 #include "editor/VxEditorTestSupport.h"
 #include "view/VxGraphicDocumentView.h"
 #include "view/VxViewControl.h"
@@ -81,7 +82,7 @@ protected:
     bool HasBar(DWORD style) const { return (GetWindowLongW(View.Handle(), GWL_STYLE) & style) != 0; }
     TPoint Origin() { return TPoint{View.Mapping().ViewportOrgX, View.Mapping().ViewportOrgY}; }
 
-    TVxGdiBitmapDevice Device;
+    TVxBitmapDeviceWin32 Device;
     TScriptedUI UI;
     TTestEditor Editor{UI};
     TVxGraphicsDocument Document{Editor};

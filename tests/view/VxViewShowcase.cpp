@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "imaging/VxBitmapDeviceWin32.h"
 #include "editor/VxEditorTestSupport.h"
 #include "view/VxFileDialogs.h"
 #include "view/VxGraphicsEditor.h"
@@ -60,7 +61,7 @@ public:
             return false;
         drawnRect = Bounds(destRect.Left + (destRect.Width() - size->Width) / 2, destRect.Top + (destRect.Height() - size->Height) / 2,
                            size->Width, size->Height);
-        TVxGdiBitmapDevice device;
+        TVxBitmapDeviceWin32 device;
         return device.Paint(dc, FPixels, drawnRect, FPixels.GetBounds(), destRect);
     }
 
@@ -108,7 +109,7 @@ void CALLBACK EndDialog(HWND, UINT, UINT_PTR, DWORD)
 
 int ShowView(bool fit)
 {
-    TVxGdiBitmapDevice device;
+    TVxBitmapDeviceWin32 device;
     SetBitmapDevice(&device);
     TScriptedUI ui;
     TTestEditor editor(ui);
