@@ -5,6 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -53,6 +58,53 @@ template <typename T> void DuplicateInColumn(T* column, std::int32_t at, std::in
     std::memmove(column + at + 1, column + at, static_cast<std::size_t>(count - at) * sizeof(T));
 }
 
+// dst[j] = src[j] for the rows j whose seam position is at most column. Runs of rows that
+// keep or take everything are common (the seam stays on one side of most columns), so
+// they cost one test per four rows.
+template <typename T>
+void TakeRows(T* dst, const T* src, const std::int32_t* positions, std::int32_t column, std::int32_t rows)
+{
+    std::int32_t j = 0;
+#if defined(__SSE2__)
+    if constexpr (std::is_trivially_copyable_v<T> && (sizeof(T) == 8 || sizeof(T) == 16)) {
+        const __m128i limit = _mm_set1_epi32(column);
+        for (; j + 4 <= rows; j += 4) {
+            const __m128i keep =
+                _mm_cmpgt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(positions + j)), limit);
+            const int mask = _mm_movemask_epi8(keep);
+            if (mask == 0xFFFF)
+                continue;
+            auto* d = reinterpret_cast<__m128i*>(dst + j);
+            const auto* s = reinterpret_cast<const __m128i*>(src + j);
+            constexpr int vectors = static_cast<int>(sizeof(T)) / 4; // 16-byte vectors for four rows
+            if (mask == 0) {
+                for (int v = 0; v < vectors; ++v)
+                    _mm_storeu_si128(d + v, _mm_loadu_si128(s + v));
+                continue;
+            }
+            __m128i masks[4];
+            if constexpr (sizeof(T) == 8) {
+                masks[0] = _mm_unpacklo_epi32(keep, keep);
+                masks[1] = _mm_unpackhi_epi32(keep, keep);
+            } else {
+                masks[0] = _mm_shuffle_epi32(keep, 0x00);
+                masks[1] = _mm_shuffle_epi32(keep, 0x55);
+                masks[2] = _mm_shuffle_epi32(keep, 0xAA);
+                masks[3] = _mm_shuffle_epi32(keep, 0xFF);
+            }
+            for (int v = 0; v < vectors; ++v) {
+                const __m128i kept = _mm_and_si128(masks[v], _mm_loadu_si128(d + v));
+                const __m128i taken = _mm_andnot_si128(masks[v], _mm_loadu_si128(s + v));
+                _mm_storeu_si128(d + v, _mm_or_si128(kept, taken));
+            }
+        }
+    }
+#endif
+    for (; j < rows; ++j)
+        if (positions[j] <= column)
+            dst[j] = src[j];
+}
+
 // Row j of every column from seam[j] on moves one column left, in every grid at once.
 // Only the columns between the nearest and the farthest seam position move entry by
 // entry (column by column, so memory is read in order); the columns right of the
@@ -64,9 +116,7 @@ void RemoveAcrossColumns(std::span<const std::int32_t> seam, std::int32_t nx, TB
     const auto rows = static_cast<std::int32_t>(seam.size());
     const std::int32_t* positions = seam.data();
     for (std::int32_t i = *low; i < *high; ++i)
-        for (std::int32_t j = 0; j < rows; ++j)
-            if (positions[j] <= i)
-                ((grids.Column(i)[j] = grids.Column(i + 1)[j]), ...);
+        (TakeRows(grids.Column(i), grids.Column(i + 1), positions, i, rows), ...);
     (grids.RotateLeft(*high, nx - 1), ...);
 }
 
@@ -80,9 +130,7 @@ void DuplicateAcrossColumns(std::span<const std::int32_t> seam, std::int32_t nx,
     const auto rows = static_cast<std::int32_t>(seam.size());
     const std::int32_t* positions = seam.data();
     for (std::int32_t i = *high + 1; i > *low; --i)
-        for (std::int32_t j = 0; j < rows; ++j)
-            if (positions[j] < i)
-                ((grids.Column(i)[j] = grids.Column(i - 1)[j]), ...);
+        (TakeRows(grids.Column(i), grids.Column(i - 1), positions, i - 1, rows), ...);
 }
 
 // One step of the forward pass: the smallest of the up to three neighbouring sums.
@@ -108,16 +156,21 @@ void ForwardLine(const std::int64_t* previous, const TEnergyLine& energy, std::i
 }
 
 // The energies of one block column, read out of its cells.
-struct TEnergyColumn {
-    const TEnergyCell* Cells;
+template <typename TCell> struct TEnergyColumn {
+    const TCell* Cells;
     std::int64_t operator[](std::int32_t j) const { return Cells[j].Energy; }
 };
 
-// A block row lies across the column arrays, one cache line per column for every four
+template <typename TCell> TEnergyColumn<TCell> EnergyColumn(const TCell* cells)
+{
+    return {cells};
+}
+
+// A block row lies across the column arrays, one cache line per column for every few
 // rows; the repair of a vertical seam's sums walks down the rows, so the lines of the
 // rows a little further down are asked for early, once per line.
-struct PrefetchAhead {
-    TEnergyCell* const* Cells;
+template <typename TCell> struct PrefetchAhead {
+    TCell* const* Cells;
     std::int32_t Rows;
     std::int32_t Columns;
 
@@ -125,8 +178,9 @@ struct PrefetchAhead {
     {
         constexpr std::int32_t distance = 16;
         constexpr std::int32_t margin = 24; // the window can widen by one column a row
+        constexpr std::int32_t perLine = 64 / sizeof(TCell);
         const std::int32_t ahead = row + distance;
-        if ((row & 3) != 0 || ahead >= Rows)
+        if ((row & (perLine - 1)) != 0 || ahead >= Rows)
             return;
         const std::int32_t from = std::max(first - margin, 0);
         const std::int32_t to = std::min(last + margin, Columns - 1);
@@ -186,7 +240,7 @@ void RepairSums(const TSumAt& sumAt, const TEnergyAt& energyAt, const TPrefetch&
         if (line == 0) {
             for (std::int32_t p = first; p <= last; ++p) {
                 const std::int64_t sum = energyAt(0, p);
-                std::int64_t& stored = sumAt(0, p);
+                auto& stored = sumAt(0, p);
                 if (sum != stored) {
                     stored = sum;
                     changedFirst = std::min(changedFirst, p);
@@ -199,7 +253,7 @@ void RepairSums(const TSumAt& sumAt, const TEnergyAt& energyAt, const TPrefetch&
         const auto store = [&](std::int32_t p, std::int64_t least) {
             const std::int64_t energy = energyAt(line, p);
             const std::int64_t sum = Saturating ? SaturatingAdd(energy, least) : energy + least;
-            std::int64_t& stored = sumAt(line, p);
+            auto& stored = sumAt(line, p);
             if (sum != stored) {
                 stored = sum;
                 changedFirst = std::min(changedFirst, p);
@@ -289,12 +343,11 @@ void TDifferenceFilter::AddPixel(std::int32_t x, std::int32_t y, std::uint8_t bl
     FIntensity.At(i, j) += std::max({blue, green, red});
 }
 
-TGradient TDifferenceFilter::BlockGradient(std::int32_t i, std::int32_t j) const
+namespace {
+
+inline TGradient GradientAt(const std::int32_t* left, const std::int32_t* centre, const std::int32_t* right,
+                            TFilterWeights w, std::int32_t j)
 {
-    const std::int32_t* left = FIntensity.Column(i - 1);
-    const std::int32_t* centre = FIntensity.Column(i);
-    const std::int32_t* right = FIntensity.Column(i + 1);
-    const TFilterWeights w = FilterWeights[FFilterType];
     TGradient g;
     g.X =
         w.Side * (left[j - 1] - right[j - 1]) + w.Centre * (left[j] - right[j]) + w.Side * (left[j + 1] - right[j + 1]);
@@ -303,12 +356,24 @@ TGradient TDifferenceFilter::BlockGradient(std::int32_t i, std::int32_t j) const
     return g;
 }
 
+} // namespace
+
+TGradient TDifferenceFilter::BlockGradient(std::int32_t i, std::int32_t j) const
+{
+    return GradientAt(FIntensity.Column(i - 1), FIntensity.Column(i), FIntensity.Column(i + 1),
+                      FilterWeights[FFilterType], j);
+}
+
 void TDifferenceFilter::ComputeGradient()
 {
+    const TFilterWeights w = FilterWeights[FFilterType];
     for (std::int32_t i = 1; i < FNx - 1; ++i) {
+        const std::int32_t* left = FIntensity.Column(i - 1);
+        const std::int32_t* centre = FIntensity.Column(i);
+        const std::int32_t* right = FIntensity.Column(i + 1);
         TGradient* column = FGradient.Column(i);
         for (std::int32_t j = 1; j < FNy - 1; ++j)
-            column[j] = BlockGradient(i, j);
+            column[j] = GradientAt(left, centre, right, w, j);
     }
     CopyGradientBorder();
 }
@@ -341,10 +406,9 @@ void TDifferenceFilter::CopyGradientBorder()
 TSeemWayRatio::TSeemWayRatio(std::int32_t width, std::int32_t height, std::int32_t blockWidth, std::int32_t blockHeight)
     : TDifferenceFilter(width, height, 1, blockWidth, blockHeight)
 {
-    const std::size_t blocks = static_cast<std::size_t>(FCapacityX) * static_cast<std::size_t>(FCapacityY);
-    FEnergy.Allocate(FCapacityX, FCapacityY);
-    FMarks.assign(blocks, 0);
-    FHorizontalSums.Allocate(FCapacityX, FCapacityY);
+    // The horizontal sums, the marks and the 64-bit energies are allocated when first
+    // needed: a width reduction never searches horizontally, and most runs carry no marks.
+    FCompactEnergy.Allocate(FCapacityX, FCapacityY);
     FHorizontalSeam.assign(static_cast<std::size_t>(FCapacityX), 0);
     FVerticalSeam.assign(static_cast<std::size_t>(FCapacityY), 0);
     InvalidateSeams();
@@ -361,9 +425,20 @@ void TSeemWayRatio::AddPixel(std::int32_t x, std::int32_t y, std::uint8_t mark, 
 {
     if (x < 0 || y < 0 || x / FBlockWidth >= FCapacityX || y / FBlockHeight >= FCapacityY)
         return;
-    CatchUpGrid();
+    // Sums and marks do not depend on the order they arrive in, so a pixel may pass the
+    // rows still staged by AddRow.
+    ApplyPendingSeams();
     TDifferenceFilter::AddPixel(x, y, blue, green, red);
-    std::uint8_t& blockMark = FMarks[Index(x / FBlockWidth, y / FBlockHeight)];
+    RaiseMark(x / FBlockWidth, y / FBlockHeight, mark);
+}
+
+void TSeemWayRatio::RaiseMark(std::int32_t i, std::int32_t j, std::uint8_t mark)
+{
+    if (mark == 0)
+        return;
+    if (FMarks.empty())
+        FMarks.assign(static_cast<std::size_t>(FCapacityX) * static_cast<std::size_t>(FCapacityY), 0);
+    std::uint8_t& blockMark = FMarks[Index(i, j)];
     blockMark = std::max(blockMark, mark);
 }
 
@@ -371,37 +446,91 @@ void TSeemWayRatio::AddRow(std::int32_t y, const std::uint8_t* bgr, const std::u
 {
     if (y < 0 || y / FBlockHeight >= FCapacityY)
         return;
-    CatchUpGrid();
+    ApplyPendingSeams();
     const std::int32_t j = y / FBlockHeight;
-    count = std::min<std::int64_t>(count, static_cast<std::int64_t>(FCapacityX) * FBlockWidth);
-    std::int32_t x = 0;
-    for (std::int32_t i = 0; x < count; ++i) {
-        const std::int32_t end = std::min(count, x + FBlockWidth);
-        std::int32_t sum = 0;
-        std::uint8_t mark = 0;
-        for (; x < end; ++x, bgr += 3) {
-            sum += std::max({bgr[0], bgr[1], bgr[2]});
-            if (marks)
-                mark = std::max(mark, marks[x]);
-        }
-        FIntensity.At(i, j) += sum;
-        std::uint8_t& blockMark = FMarks[Index(i, j)];
-        blockMark = std::max(blockMark, mark);
+    if (FStageCount > 0 && (j < FStageFirst || j >= FStageFirst + StageRows))
+        FlushStage();
+    if (FStageCount == 0) {
+        FStageFirst = j;
+        if (FStageSums.empty())
+            FStageSums.assign(static_cast<std::size_t>(StageRows) * static_cast<std::size_t>(FCapacityX), 0);
     }
+    FStageCount = std::max(FStageCount, j - FStageFirst + 1);
+    count = static_cast<std::int32_t>(std::min<std::int64_t>(count, static_cast<std::int64_t>(FCapacityX) * FBlockWidth));
+    const std::size_t rowOffset = static_cast<std::size_t>(j - FStageFirst) * static_cast<std::size_t>(FCapacityX);
+    std::int32_t* sums = FStageSums.data() + rowOffset;
+    std::int32_t x = 0;
+    std::int32_t i = 0;
+    if (FBlockWidth == 1) {
+        for (; x < count; ++x, bgr += 3)
+            sums[x] += std::max({bgr[0], bgr[1], bgr[2]});
+        i = count;
+    } else {
+        for (; x < count; ++i) {
+            const std::int32_t end = std::min(count, x + FBlockWidth);
+            std::int32_t sum = 0;
+            for (; x < end; ++x, bgr += 3)
+                sum += std::max({bgr[0], bgr[1], bgr[2]});
+            sums[i] += sum;
+        }
+    }
+    FStageWidth = std::max(FStageWidth, i);
+    if (!marks)
+        return;
+    std::uint8_t any = 0;
+    for (x = 0; x < count; ++x)
+        any |= marks[x];
+    if (any == 0)
+        return;
+    if (FStageMarks.empty())
+        FStageMarks.assign(FStageSums.size(), 0);
+    std::uint8_t* stagedMarks = FStageMarks.data() + rowOffset;
+    for (x = 0; x < count; ++x) {
+        std::uint8_t& blockMark = stagedMarks[x / FBlockWidth];
+        blockMark = std::max(blockMark, marks[x]);
+    }
+    FStageHasMarks = true;
+}
+
+void TSeemWayRatio::FlushStage()
+{
+    if (FStageCount == 0)
+        return;
+    const auto capacity = static_cast<std::size_t>(FCapacityX);
+    for (std::int32_t i = 0; i < FStageWidth; ++i) {
+        std::int32_t* column = FIntensity.Column(i) + FStageFirst;
+        for (std::int32_t r = 0; r < FStageCount; ++r) {
+            std::int32_t& staged = FStageSums[static_cast<std::size_t>(r) * capacity + static_cast<std::size_t>(i)];
+            column[r] += staged;
+            staged = 0;
+        }
+    }
+    if (FStageHasMarks) {
+        for (std::int32_t i = 0; i < FStageWidth; ++i)
+            for (std::int32_t r = 0; r < FStageCount; ++r) {
+                std::uint8_t& staged =
+                    FStageMarks[static_cast<std::size_t>(r) * capacity + static_cast<std::size_t>(i)];
+                RaiseMark(i, FStageFirst + r, staged);
+                staged = 0;
+            }
+    }
+    FStageCount = 0;
+    FStageWidth = 0;
+    FStageHasMarks = false;
 }
 
 void TSeemWayRatio::ComputeEnergy()
 {
     CatchUpGrid();
+    const auto blockEnergy = [](const TGradient& g) {
+        return std::abs(static_cast<std::int64_t>(g.X)) + std::abs(static_cast<std::int64_t>(g.Y));
+    };
     std::int64_t largest = 0;
     std::int64_t total = 0;
     for (std::int32_t i = 0; i < FNx; ++i) {
         const TGradient* gradient = FGradient.Column(i);
-        TEnergyCell* cells = FEnergy.Column(i);
         for (std::int32_t j = 0; j < FNy; ++j) {
-            const std::int64_t energy =
-                std::abs(static_cast<std::int64_t>(gradient[j].X)) + std::abs(static_cast<std::int64_t>(gradient[j].Y));
-            cells[j].Energy = energy;
+            const std::int64_t energy = blockEnergy(gradient[j]);
             largest = std::max(largest, energy);
             total += energy;
         }
@@ -417,25 +546,67 @@ void TSeemWayRatio::ComputeEnergy()
     // would divide by zero, and the single block alone must still stay below P.
     FRemovalBonus = (FProtectBonus - FProtectionThreshold) / std::max<std::int64_t>(w - 1, 1);
     const std::int64_t ceiling = FRemovalBonus / w;
-
     const bool scale = largest > ceiling;
+
+    if (!scale && FMarks.empty() && FitsCompact(largest)) {
+        FCompact = true;
+        for (std::int32_t i = 0; i < FNx; ++i) {
+            const TGradient* gradient = FGradient.Column(i);
+            TCompactEnergyCell* cells = FCompactEnergy.Column(i);
+            for (std::int32_t j = 0; j < FNy; ++j)
+                cells[j].Energy = static_cast<std::int32_t>(blockEnergy(gradient[j]));
+        }
+        FLargestEnergy = largest;
+        InvalidateSeams();
+        return;
+    }
+
+    FCompact = false;
+    if (!FEnergy.Allocated())
+        FEnergy.Allocate(FCapacityX, FCapacityY);
     FLargestEnergy = 0;
     const long double ratio = scale ? static_cast<long double>(ceiling) / static_cast<long double>(largest) : 1.0L;
     for (std::int32_t i = 0; i < FNx; ++i) {
+        const TGradient* gradient = FGradient.Column(i);
         TEnergyCell* cells = FEnergy.Column(i);
-        const std::uint8_t* marks = &FMarks[Index(i, 0)];
+        const std::uint8_t* marks = FMarks.empty() ? nullptr : &FMarks[Index(i, 0)];
         for (std::int32_t j = 0; j < FNy; ++j) {
-            std::int64_t& energy = cells[j].Energy;
+            std::int64_t energy = blockEnergy(gradient[j]);
             if (scale)
                 energy = RoundEven(static_cast<long double>(energy) * ratio);
-            if (marks[j] == 1)
+            const std::uint8_t mark = marks ? marks[j] : 0;
+            if (mark == 1)
                 energy -= FRemovalBonus;
-            else if (marks[j] == 2)
+            else if (mark == 2)
                 energy = SaturatingAdd(energy, FProtectBonus);
+            cells[j].Energy = energy;
             FLargestEnergy = std::max(FLargestEnergy, Magnitude(energy));
         }
     }
     InvalidateSeams();
+}
+
+bool TSeemWayRatio::FitsCompact(std::int64_t largest) const
+{
+    const std::int64_t longest = std::max(FCapacityX, FCapacityY);
+    return largest >= 0 && largest <= INT32_MAX / (longest + 1);
+}
+
+void TSeemWayRatio::Widen()
+{
+    if (!FCompact)
+        return;
+    if (!FEnergy.Allocated())
+        FEnergy.Allocate(FCapacityX, FCapacityY);
+    for (std::int32_t i = 0; i < FNx; ++i) {
+        const TCompactEnergyCell* from = FCompactEnergy.Column(i);
+        TEnergyCell* to = FEnergy.Column(i);
+        for (std::int32_t j = 0; j < FNy; ++j) {
+            to[j].Energy = from[j].Energy;
+            to[j].VerticalSum = from[j].VerticalSum;
+        }
+    }
+    FCompact = false;
 }
 
 void TSeemWayRatio::InvalidateSeams()
@@ -447,32 +618,50 @@ void TSeemWayRatio::InvalidateSeams()
 void TSeemWayRatio::ComputeHorizontalSums()
 {
     std::int64_t* const* sums = FHorizontalSums.Columns();
-    const TEnergyCell* first = FEnergy.Column(0);
-    for (std::int32_t j = 0; j < FNy; ++j)
-        sums[0][j] = first[j].Energy;
-    for (std::int32_t i = 1; i < FNx; ++i)
-        ForwardLine(sums[i - 1], TEnergyColumn{FEnergy.Column(i)}, sums[i], FNy);
+    WithEnergy([&](auto& energy) {
+        const auto* first = energy.Column(0);
+        for (std::int32_t j = 0; j < FNy; ++j)
+            sums[0][j] = first[j].Energy;
+        for (std::int32_t i = 1; i < FNx; ++i)
+            ForwardLine(sums[i - 1], EnergyColumn(energy.Column(i)), sums[i], FNy);
+    });
 }
 
-// The energies of one block row lie across the columns: each row is gathered, summed on
-// contiguous memory and scattered back.
+// The energies of one block row lie across the columns. A band of rows is gathered at a
+// time, reading a short run of each column, summed on contiguous memory and scattered
+// back the same way.
 void TSeemWayRatio::ComputeVerticalSums()
 {
-    TEnergyCell* const* cells = FEnergy.Columns();
-    FRowEnergy.resize(static_cast<std::size_t>(FNx));
-    for (auto& row : FRowSums)
-        row.resize(static_cast<std::size_t>(FNx));
-    for (std::int32_t j = 0; j < FNy; ++j) {
-        std::vector<std::int64_t>& current = FRowSums[j & 1];
-        for (std::int32_t i = 0; i < FNx; ++i)
-            FRowEnergy[i] = cells[i][j].Energy;
-        if (j == 0)
-            current = FRowEnergy;
-        else
-            ForwardLine(FRowSums[(j - 1) & 1].data(), FRowEnergy.data(), current.data(), FNx);
-        for (std::int32_t i = 0; i < FNx; ++i)
-            cells[i][j].VerticalSum = current[i];
-    }
+    constexpr std::int32_t band = 16;
+    const auto width = static_cast<std::size_t>(FNx);
+    FBandEnergy.resize(band * width);
+    FBandSums.resize(band * width);
+    FLineAbove.resize(width);
+    WithEnergy([&](auto& energy) {
+        auto* const* cells = energy.Columns();
+        for (std::int32_t j0 = 0; j0 < FNy; j0 += band) {
+            const std::int32_t rows = std::min(band, FNy - j0);
+            for (std::int32_t i = 0; i < FNx; ++i) {
+                const auto* column = cells[i] + j0;
+                for (std::int32_t r = 0; r < rows; ++r)
+                    FBandEnergy[r * width + i] = column[r].Energy;
+            }
+            for (std::int32_t r = 0; r < rows; ++r) {
+                const std::int64_t* line = FBandEnergy.data() + r * width;
+                std::int64_t* current = FBandSums.data() + r * width;
+                if (j0 + r == 0)
+                    std::copy(line, line + width, current);
+                else
+                    ForwardLine(r == 0 ? FLineAbove.data() : current - width, line, current, FNx);
+            }
+            for (std::int32_t i = 0; i < FNx; ++i) {
+                auto* column = cells[i] + j0;
+                for (std::int32_t r = 0; r < rows; ++r)
+                    column[r].VerticalSum = static_cast<decltype(column[r].VerticalSum)>(FBandSums[r * width + i]);
+            }
+            std::copy_n(FBandSums.data() + (rows - 1) * width, width, FLineAbove.data());
+        }
+    });
 }
 
 // Every sum is a line's worth of energies at most, so while the largest energy times the
@@ -487,26 +676,32 @@ bool TSeemWayRatio::SumsMaySaturate() const
 void TSeemWayRatio::RepairHorizontalSums(bool inserted)
 {
     std::int64_t* const* sums = FHorizontalSums.Columns();
-    TEnergyCell* const* cells = FEnergy.Columns();
-    const auto sumAt = [sums](std::int32_t i, std::int32_t j) -> std::int64_t& { return sums[i][j]; };
-    const auto energyAt = [cells](std::int32_t i, std::int32_t j) { return cells[i][j].Energy; };
-    const auto noPrefetch = [](std::int32_t, std::int32_t, std::int32_t) {};
-    if (SumsMaySaturate())
-        RepairSums<true>(sumAt, energyAt, noPrefetch, FNx, FNy, FHorizontalSeam.data(), inserted);
-    else
-        RepairSums<false>(sumAt, energyAt, noPrefetch, FNx, FNy, FHorizontalSeam.data(), inserted);
+    const bool saturating = SumsMaySaturate();
+    WithEnergy([&](auto& energy) {
+        auto* const* cells = energy.Columns();
+        const auto sumAt = [sums](std::int32_t i, std::int32_t j) -> std::int64_t& { return sums[i][j]; };
+        const auto energyAt = [cells](std::int32_t i, std::int32_t j) -> std::int64_t { return cells[i][j].Energy; };
+        const auto noPrefetch = [](std::int32_t, std::int32_t, std::int32_t) {};
+        if (saturating)
+            RepairSums<true>(sumAt, energyAt, noPrefetch, FNx, FNy, FHorizontalSeam.data(), inserted);
+        else
+            RepairSums<false>(sumAt, energyAt, noPrefetch, FNx, FNy, FHorizontalSeam.data(), inserted);
+    });
 }
 
 void TSeemWayRatio::RepairVerticalSums(bool inserted)
 {
-    TEnergyCell* const* cells = FEnergy.Columns();
-    const auto sumAt = [cells](std::int32_t j, std::int32_t i) -> std::int64_t& { return cells[i][j].VerticalSum; };
-    const auto energyAt = [cells](std::int32_t j, std::int32_t i) { return cells[i][j].Energy; };
-    const PrefetchAhead prefetch{cells, FNy, FNx};
-    if (SumsMaySaturate())
-        RepairSums<true>(sumAt, energyAt, prefetch, FNy, FNx, FVerticalSeam.data(), inserted);
-    else
-        RepairSums<false>(sumAt, energyAt, prefetch, FNy, FNx, FVerticalSeam.data(), inserted);
+    const bool saturating = SumsMaySaturate();
+    WithEnergy([&](auto& energy) {
+        auto* const* cells = energy.Columns();
+        const auto sumAt = [cells](std::int32_t j, std::int32_t i) -> auto& { return cells[i][j].VerticalSum; };
+        const auto energyAt = [cells](std::int32_t j, std::int32_t i) -> std::int64_t { return cells[i][j].Energy; };
+        const PrefetchAhead<std::remove_cvref_t<decltype(**cells)>> prefetch{cells, FNy, FNx};
+        if (saturating)
+            RepairSums<true>(sumAt, energyAt, prefetch, FNy, FNx, FVerticalSeam.data(), inserted);
+        else
+            RepairSums<false>(sumAt, energyAt, prefetch, FNy, FNx, FVerticalSeam.data(), inserted);
+    });
 }
 
 void TSeemWayRatio::FindHorizontalSeam()
@@ -515,6 +710,8 @@ void TSeemWayRatio::FindHorizontalSeam()
     FHorizontalState = ssCurrent;
     if (FNx == 0 || FNy == 0)
         return;
+    if (!FHorizontalSums.Allocated())
+        FHorizontalSums.Allocate(FCapacityX, FCapacityY);
     std::int64_t* const* sums = FHorizontalSums.Columns();
     const auto sumAt = [sums](std::int32_t i, std::int32_t j) -> std::int64_t& { return sums[i][j]; };
     if (state == ssStale || !FIncrementalSums)
@@ -530,13 +727,15 @@ void TSeemWayRatio::FindVerticalSeam()
     FVerticalState = ssCurrent;
     if (FNx == 0 || FNy == 0)
         return;
-    TEnergyCell* const* cells = FEnergy.Columns();
-    const auto sumAt = [cells](std::int32_t j, std::int32_t i) -> std::int64_t& { return cells[i][j].VerticalSum; };
     if (state == ssStale || !FIncrementalSums)
         ComputeVerticalSums();
     else if (state != ssCurrent)
         RepairVerticalSums(state == ssAfterInsertion);
-    Backtrack(sumAt, FNy, FNx, FVerticalSeam.data());
+    WithEnergy([&](auto& energy) {
+        auto* const* cells = energy.Columns();
+        const auto sumAt = [cells](std::int32_t j, std::int32_t i) -> std::int64_t { return cells[i][j].VerticalSum; };
+        Backtrack(sumAt, FNy, FNx, FVerticalSeam.data());
+    });
 }
 
 std::span<const std::int32_t> TSeemWayRatio::HorizontalSeam()
@@ -571,7 +770,8 @@ long double TSeemWayRatio::VerticalSeamCost()
     const auto seam = VerticalSeam();
     if (seam.empty() || FNx == 0)
         return 0;
-    const std::int64_t sum = FEnergy.At(seam.back(), FNy - 1).VerticalSum;
+    const std::int64_t sum = FCompact ? FCompactEnergy.At(seam.back(), FNy - 1).VerticalSum
+                                      : FEnergy.At(seam.back(), FNy - 1).VerticalSum;
     return static_cast<long double>(sum) / FNy;
 }
 
@@ -658,10 +858,17 @@ TGradient TSeemWayRatio::Gradient(std::int32_t i, std::int32_t j)
 // instead and carried out in order when the grids are needed.
 void TSeemWayRatio::DeferGridSeam(TGridSeam kind, std::span<const std::int32_t> seam)
 {
+    FlushStage(); // staged rows belong to the grid before this seam
     FPendingSeams.push_back({kind, FNx, FNy, {seam.begin(), seam.end()}});
 }
 
 void TSeemWayRatio::CatchUpGrid()
+{
+    ApplyPendingSeams();
+    FlushStage();
+}
+
+void TSeemWayRatio::ApplyPendingSeams()
 {
     if (FPendingSeams.empty())
         return;
@@ -722,6 +929,21 @@ void TSeemWayRatio::ApplyGridSeam(TGridSeam kind, std::span<const std::int32_t> 
     RecomputeGradients(FTouchedColumns, FTouchedRows);
 }
 
+// An insertion raises energies by the penalty; 32-bit cells give way to 64-bit ones
+// before any of them could be pushed past what they hold.
+void TSeemWayRatio::PrepareInsertion()
+{
+    if (FCompact && !FitsCompact(FLargestEnergy + FInsertionPenalty))
+        Widen();
+}
+
+template <typename TValue> void TSeemWayRatio::AddPenalty(TValue& energy)
+{
+    const std::int64_t raised = SaturatingAdd(energy, FInsertionPenalty);
+    energy = static_cast<TValue>(raised);
+    FLargestEnergy = std::max(FLargestEnergy, Magnitude(raised));
+}
+
 void TSeemWayRatio::RemoveHorizontalSeam()
 {
     // A grid one block high has no seam to give up and stay a grid.
@@ -729,10 +951,12 @@ void TSeemWayRatio::RemoveHorizontalSeam()
     if (seam.empty() || FNy <= 1)
         return;
     DeferGridSeam(gsRemoveHorizontal, seam);
-    for (std::int32_t i = 0; i < FNx; ++i) {
-        RemoveFromColumn(FEnergy.Column(i), seam[i], FNy);
-        RemoveFromColumn(FHorizontalSums.Column(i), seam[i], FNy);
-    }
+    WithEnergy([&](auto& energy) {
+        for (std::int32_t i = 0; i < FNx; ++i) {
+            RemoveFromColumn(energy.Column(i), seam[i], FNy);
+            RemoveFromColumn(FHorizontalSums.Column(i), seam[i], FNy);
+        }
+    });
     --FNy;
     FHorizontalState = ssAfterRemoval;
     FVerticalState = ssStale;
@@ -744,15 +968,17 @@ bool TSeemWayRatio::InsertHorizontalSeam()
     if (seam.empty() || FNy >= FCapacityY)
         return false;
     DeferGridSeam(gsInsertHorizontal, seam);
-    for (std::int32_t i = 0; i < FNx; ++i) {
-        const std::int32_t s = seam[i];
-        DuplicateInColumn(FHorizontalSums.Column(i), s, FNy);
-        TEnergyCell* cells = FEnergy.Column(i);
-        DuplicateInColumn(cells, s, FNy);
-        cells[s].Energy = SaturatingAdd(cells[s].Energy, FInsertionPenalty);
-        cells[s + 1].Energy = SaturatingAdd(cells[s + 1].Energy, FInsertionPenalty);
-        FLargestEnergy = std::max({FLargestEnergy, Magnitude(cells[s].Energy), Magnitude(cells[s + 1].Energy)});
-    }
+    PrepareInsertion();
+    WithEnergy([&](auto& energy) {
+        for (std::int32_t i = 0; i < FNx; ++i) {
+            const std::int32_t s = seam[i];
+            DuplicateInColumn(FHorizontalSums.Column(i), s, FNy);
+            auto* cells = energy.Column(i);
+            DuplicateInColumn(cells, s, FNy);
+            AddPenalty(cells[s].Energy);
+            AddPenalty(cells[s + 1].Energy);
+        }
+    });
     ++FNy;
     FHorizontalState = ssAfterInsertion;
     FVerticalState = ssStale;
@@ -765,7 +991,7 @@ void TSeemWayRatio::RemoveVerticalSeam()
     if (seam.empty() || FNx <= 1)
         return;
     DeferGridSeam(gsRemoveVertical, seam);
-    RemoveAcrossColumns(seam, FNx, FEnergy);
+    WithEnergy([&](auto& energy) { RemoveAcrossColumns(seam, FNx, energy); });
     --FNx;
     FVerticalState = ssAfterRemoval;
     FHorizontalState = ssStale;
@@ -777,15 +1003,15 @@ bool TSeemWayRatio::InsertVerticalSeam()
     if (seam.empty() || FNx >= FCapacityX)
         return false;
     DeferGridSeam(gsInsertVertical, seam);
-    DuplicateAcrossColumns(seam, FNx, FEnergy);
-    for (std::int32_t j = 0; j < FNy; ++j) {
-        const std::int32_t s = seam[j];
-        std::int64_t& seamEnergy = FEnergy.At(s, j).Energy;
-        std::int64_t& copyEnergy = FEnergy.At(s + 1, j).Energy;
-        seamEnergy = SaturatingAdd(seamEnergy, FInsertionPenalty);
-        copyEnergy = SaturatingAdd(copyEnergy, FInsertionPenalty);
-        FLargestEnergy = std::max({FLargestEnergy, Magnitude(seamEnergy), Magnitude(copyEnergy)});
-    }
+    PrepareInsertion();
+    WithEnergy([&](auto& energy) {
+        DuplicateAcrossColumns(seam, FNx, energy);
+        for (std::int32_t j = 0; j < FNy; ++j) {
+            const std::int32_t s = seam[j];
+            AddPenalty(energy.At(s, j).Energy);
+            AddPenalty(energy.At(s + 1, j).Energy);
+        }
+    });
     ++FNx;
     FVerticalState = ssAfterInsertion;
     FHorizontalState = ssStale;

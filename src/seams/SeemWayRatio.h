@@ -18,9 +18,13 @@
 // The cumulative sums of a direction are kept too and shifted with the energies, so the
 // search after a seam only redoes the sums that the seam changed (a band around it)
 // instead of the whole grid; both ways give the same sums.
+#include <algorithm>
 #include <cstdint>
+#include <new>
 #include <span>
 #include <vector>
+
+#include "imaging/VxPageMemory.h"
 
 // Block side for a picture side: round(pixels / 1200) with ties to even, at least 1.
 std::int32_t SeemBlockSize(std::int32_t pixels);
@@ -44,22 +48,36 @@ inline std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b)
 
 // Columns of equal length behind one pointer table, so that whole columns move by
 // exchanging pointers. Capacity is fixed at creation; the unused columns beyond the
-// current width serve as the spares a rotation needs.
+// current width serve as the spares a rotation needs. The cells start as zero bits
+// (T must be valid as all zeros); the memory comes straight from the page allocator,
+// which hands out zeroed pages, so a large grid is not cleared twice.
 template <typename T> class TBlockGrid {
 public:
+    TBlockGrid() = default;
+    TBlockGrid(const TBlockGrid&) = delete;
+    TBlockGrid& operator=(const TBlockGrid&) = delete;
+    ~TBlockGrid() { Release(); }
+
     // Columns start on 64-byte boundaries so that a walk across the columns touches one
-    // cache line per column for every few rows.
+    // cache line per column for every few rows. Throws std::bad_alloc when the system
+    // has no memory to give.
     void Allocate(std::int32_t columns, std::int32_t rows)
     {
+        Release();
         constexpr std::size_t perLine = 64 / sizeof(T) > 0 ? 64 / sizeof(T) : 1;
         const std::size_t pitch = (static_cast<std::size_t>(rows) + perLine - 1) / perLine * perLine;
-        FStore.assign(pitch * static_cast<std::size_t>(columns) + perLine, T{});
-        const auto address = reinterpret_cast<std::uintptr_t>(FStore.data());
-        T* first = FStore.data() + ((64 - address % 64) % 64) / sizeof(T);
+        const std::size_t bytes = std::max<std::size_t>(pitch * static_cast<std::size_t>(columns) * sizeof(T), 1);
+        void* store = VxPageMemory::Allocate(bytes);
+        if (!store)
+            throw std::bad_alloc();
+        FStore = store;
+        FStoreSize = bytes;
+        T* first = static_cast<T*>(store); // page aligned
         FColumns.resize(static_cast<std::size_t>(columns));
         for (std::int32_t i = 0; i < columns; ++i)
             FColumns[i] = first + static_cast<std::size_t>(i) * pitch;
     }
+    bool Allocated() const { return FStore != nullptr; }
     T* Column(std::int32_t i) const { return FColumns[i]; }
     T* const* Columns() const { return FColumns.data(); }
     T& At(std::int32_t i, std::int32_t j) const { return FColumns[i][j]; }
@@ -84,18 +102,33 @@ public:
     }
 
 private:
-    std::vector<T> FStore;
+    void Release()
+    {
+        if (FStore)
+            VxPageMemory::Release(FStore, FStoreSize);
+        FStore = nullptr;
+        FStoreSize = 0;
+        FColumns.clear();
+    }
+
+    void* FStore = nullptr;
+    std::size_t FStoreSize = 0;
     std::vector<T*> FColumns;
 };
 
 // A block's energy and its cumulative sum for vertical seams side by side: the vertical
 // search walks along block rows, across the column arrays, and every column it touches
-// costs a page-table lookup; one array instead of two halves those lookups, and a grid
-// update moves both with one copy.
-struct TEnergyCell {
-    std::int64_t Energy = 0;
-    std::int64_t VerticalSum = 0;
+// costs a cache line; one array instead of two halves those, and a grid update moves
+// both with one copy.
+template <typename TValue> struct TEnergyCellOf {
+    TValue Energy = 0;
+    TValue VerticalSum = 0;
 };
+// Energies are 64-bit values. While no sum of a line of them can leave 32 bits (no marks,
+// which bring the huge bonuses; energies bounded by the gradients), they are kept in
+// 32-bit cells: the same sums, but half the memory for every search to walk.
+using TEnergyCell = TEnergyCellOf<std::int64_t>;
+using TCompactEnergyCell = TEnergyCellOf<std::int32_t>;
 
 struct TGradient {
     // 32 bits, not 16: a 7 x 7 block already sums to 12 495 and three of those
@@ -205,9 +238,18 @@ public:
     // 3 outside the grid, 2 a corner, 1 on an edge, 0 inside.
     virtual std::int32_t BlockPosition(std::int32_t i, std::int32_t j) const;
 
-    std::int64_t Energy(std::int32_t i, std::int32_t j) const { return FEnergy.At(i, j).Energy; }
+    std::int64_t Energy(std::int32_t i, std::int32_t j) const
+    {
+        return FCompact ? FCompactEnergy.At(i, j).Energy : FEnergy.At(i, j).Energy;
+    }
+    // Whether the energies are kept in 32-bit cells at the moment (see TCompactEnergyCell).
+    bool CompactEnergy() const { return FCompact; }
     // The mark gathered from the pixels (valid until the first grid update).
-    std::uint8_t Mark(std::int32_t i, std::int32_t j) const { return FMarks[Index(i, j)]; }
+    std::uint8_t Mark(std::int32_t i, std::int32_t j)
+    {
+        CatchUpGrid();
+        return FMarks.empty() ? std::uint8_t{0} : FMarks[Index(i, j)];
+    }
     std::int64_t ProtectBonus() const { return FProtectBonus; }
     std::int64_t RemovalBonus() const { return FRemovalBonus; }
     // Q and T are kept in 64 bits: with the widened gradients they no longer fit 32.
@@ -248,13 +290,47 @@ private:
     void RepairVerticalSums(bool inserted);
     void InvalidateSeams();
     void DeferGridSeam(TGridSeam kind, std::span<const std::int32_t> seam);
+    // Applies the deferred seams and the staged rows: the grids are then current.
     void CatchUpGrid();
+    void ApplyPendingSeams();
+    // Pixel rows given to AddRow are summed into a few block rows laid out like the
+    // picture and added to the column-major grid a band at a time: added one row at a
+    // time, every pixel would land in another column's memory page.
+    static constexpr std::int32_t StageRows = 16;
+    void FlushStage();
+    // Raises the mark of block (i, j); the mark grid exists from the first mark on.
+    void RaiseMark(std::int32_t i, std::int32_t j, std::uint8_t mark);
     void ApplyGridSeam(TGridSeam kind, std::span<const std::int32_t> seam);
     void RecomputeGradients(std::span<const std::int32_t> columns, std::span<const std::int32_t> rows);
     void CopyFromInnerNeighbour(std::int32_t i, std::int32_t j);
 
+    // Calls action with the energy grid in use: the 32-bit one or the 64-bit one.
+    template <typename TAction> void WithEnergy(TAction&& action)
+    {
+        if (FCompact)
+            action(FCompactEnergy);
+        else
+            action(FEnergy);
+    }
+    // True when every sum of a line of energies no larger than largest fits 32 bits.
+    bool FitsCompact(std::int64_t largest) const;
+    // Moves the energies and vertical sums into 64-bit cells.
+    void Widen();
+    void PrepareInsertion();
+    template <typename TValue> void AddPenalty(TValue& energy);
+
     TBlockGrid<TEnergyCell> FEnergy;
-    std::vector<std::uint8_t> FMarks; // [i][j] with column length FCapacityY
+    TBlockGrid<TCompactEnergyCell> FCompactEnergy;
+    bool FCompact = true;
+    // The marks of the blocks, [i][j] with column length FCapacityY; empty while no
+    // pixel has carried a mark.
+    std::vector<std::uint8_t> FMarks;
+    std::vector<std::int32_t> FStageSums; // StageRows x FCapacityX
+    std::vector<std::uint8_t> FStageMarks;
+    std::int32_t FStageFirst = 0;
+    std::int32_t FStageCount = 0;
+    std::int32_t FStageWidth = 0; // block columns touched
+    bool FStageHasMarks = false;
     TBlockGrid<std::int64_t> FHorizontalSums;
     std::vector<std::int32_t> FHorizontalSeam;
     std::vector<std::int32_t> FVerticalSeam;
@@ -272,6 +348,7 @@ private:
     // gathering one block row of the column-major grids.
     std::vector<std::int32_t> FTouchedColumns;
     std::vector<std::int32_t> FTouchedRows;
-    std::vector<std::int64_t> FRowEnergy;
-    std::vector<std::int64_t> FRowSums[2];
+    std::vector<std::int64_t> FBandEnergy;
+    std::vector<std::int64_t> FBandSums;
+    std::vector<std::int64_t> FLineAbove;
 };

@@ -80,6 +80,61 @@ TEST(SeemWayRatioTest, IntensitySumsTheLargestChannelOfEveryPixelOfABlock)
     EXPECT_EQ(finder.Intensity(1, 0), 0);
 }
 
+struct TRowFeedCase {
+    const char* Name;
+    std::int32_t BlockWidth;
+    std::int32_t BlockHeight;
+    bool WithMarks;
+    bool Shuffled; // rows arrive out of order, some far apart
+};
+
+// Rows handed over whole are gathered in bands before they reach the grid; whatever the
+// order they come in, the grid must hold what pixel-by-pixel feeding gives.
+TEST(SeemWayRatioTest, RowsGatherWhatPixelsGather)
+{
+    const TRowFeedCase cases[] = {
+        {"one-pixel blocks", 1, 1, false, false},
+        {"one-pixel blocks, marks", 1, 1, true, false},
+        {"3 x 2 blocks, marks", 3, 2, true, false},
+        {"rows out of order", 1, 1, true, true},
+        {"3 x 2 blocks out of order", 3, 2, false, true},
+    };
+    constexpr std::int32_t width = 41;
+    constexpr std::int32_t height = 53; // more block rows than one band holds
+    for (const TRowFeedCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TVxPixelBuffer picture = Picture(width, height);
+        FillRandom(picture, 5);
+        TMarkPlane marks(width, height);
+        if (c.WithMarks) {
+            marks.Set(Rect(4, 30, 9, 40), 1);
+            marks.Set(Rect(20, 2, 26, 7), 2);
+        }
+        TSeemWayRatio byPixel(width, height, c.BlockWidth, c.BlockHeight);
+        FeedFinder(byPixel, picture, width, height, c.WithMarks ? &marks : nullptr);
+
+        TSeemWayRatio byRow(width, height, c.BlockWidth, c.BlockHeight);
+        byRow.SetImageSize(width, height);
+        std::vector<std::int32_t> order(height);
+        for (std::int32_t y = 0; y < height; ++y)
+            order[y] = y;
+        if (c.Shuffled)
+            std::shuffle(order.begin(), order.end(), std::mt19937(9));
+        for (const std::int32_t y : order)
+            byRow.AddRow(y, picture.PixelAddress(0, y), c.WithMarks ? &marks.Marks[y * width] : nullptr, width);
+        byRow.ComputeGradient();
+        byRow.ComputeEnergy();
+
+        for (std::int32_t i = 0; i < byPixel.Nx(); ++i)
+            for (std::int32_t j = 0; j < byPixel.Ny(); ++j) {
+                ASSERT_EQ(byRow.Intensity(i, j), byPixel.Intensity(i, j)) << i << "," << j;
+                ASSERT_EQ(byRow.Mark(i, j), byPixel.Mark(i, j)) << i << "," << j;
+                ASSERT_EQ(byRow.Energy(i, j), byPixel.Energy(i, j)) << i << "," << j;
+            }
+        EXPECT_EQ(byRow.CompactEnergy(), !c.WithMarks);
+    }
+}
+
 TEST(SeemWayRatioTest, IntensityOfLargeBlocksDoesNotWrap)
 {
     // 12 x 12 = 144 white pixels sum to 36 720, more than 16 bits hold.
@@ -477,6 +532,70 @@ TEST(SeemWayRatioTest, RepairedSumsFollowLongRunsOfOneDirection)
             ASSERT_EQ(vertical ? repaired.VerticalSeamCost() : repaired.HorizontalSeamCost(),
                       vertical ? reference.VerticalSeamCost() : reference.HorizontalSeamCost());
         }
+    }
+}
+
+// Energies of unmarked pictures are kept in 32-bit cells. Insertions raise them by the
+// penalty each time; before they could outgrow those cells they move to 64-bit ones,
+// and nothing in the search may notice.
+TEST(SeemWayRatioTest, InsertionsMoveEnergiesToWideCellsBeforeTheyOverflow)
+{
+    for (const bool vertical : {true, false}) {
+        SCOPED_TRACE(vertical ? "vertical" : "horizontal");
+        // 3 x 3 blocks of 512 x 512 pixels, room for 8 blocks each way: a brightness step
+        // across the seams' direction gives every block an energy near 100 million, close
+        // to what 32-bit sums of 8 blocks hold.
+        constexpr std::int32_t block = 512;
+        TVxPixelBuffer picture = Picture(3 * block, 3 * block);
+        FillPicture(picture, [vertical](std::int32_t x, std::int32_t y) {
+            const std::int32_t step = (vertical ? x : y) / block;
+            return Gray(step == 0 ? 255 : step == 1 ? 190 : 128);
+        });
+        TSeemWayRatio widened(8 * block, 8 * block, block, block);
+        TSeemWayRatio reference(8 * block, 8 * block, block, block);
+        reference.SetIncrementalSums(false);
+        FeedFinder(widened, picture, 3 * block, 3 * block);
+        FeedFinder(reference, picture, 3 * block, 3 * block);
+        ASSERT_TRUE(widened.CompactEnergy());
+        const std::int64_t penalty = widened.InsertionPenalty();
+        ASSERT_GT(penalty, 0);
+
+        std::int32_t compactInsertions = 0;
+        for (std::int32_t step = 0; step < 5; ++step) {
+            std::int64_t before = 0;
+            for (std::int32_t i = 0; i < widened.Nx(); ++i)
+                for (std::int32_t j = 0; j < widened.Ny(); ++j)
+                    before += widened.Energy(i, j);
+            const std::int32_t across = vertical ? widened.Ny() : widened.Nx();
+            ASSERT_TRUE(vertical ? widened.InsertVerticalSeam() : widened.InsertHorizontalSeam());
+            ASSERT_TRUE(vertical ? reference.InsertVerticalSeam() : reference.InsertHorizontalSeam());
+
+            // The seam's blocks are duplicated and both copies carry the penalty.
+            std::int64_t after = 0;
+            for (std::int32_t i = 0; i < widened.Nx(); ++i)
+                for (std::int32_t j = 0; j < widened.Ny(); ++j) {
+                    ASSERT_EQ(widened.Energy(i, j), reference.Energy(i, j)) << step << ": " << i << "," << j;
+                    after += widened.Energy(i, j);
+                }
+            EXPECT_GT(after, before);
+            EXPECT_GE(after - before, 2 * penalty * across);
+
+            const auto byColumn = [&](std::int32_t i, std::int32_t j) { return widened.Energy(i, j); };
+            const auto byRow = [&](std::int32_t j, std::int32_t i) { return widened.Energy(i, j); };
+            const std::int64_t cheapest = vertical ? CheapestByBruteForce(byRow, widened.Ny(), widened.Nx())
+                                                   : CheapestByBruteForce(byColumn, widened.Nx(), widened.Ny());
+            EXPECT_EQ(vertical ? SumAlong(byRow, widened.VerticalSeam()) : SumAlong(byColumn, widened.HorizontalSeam()),
+                      cheapest);
+            EXPECT_EQ(vertical ? widened.VerticalSeamCost() : widened.HorizontalSeamCost(),
+                      vertical ? reference.VerticalSeamCost() : reference.HorizontalSeamCost());
+            const auto a = vertical ? widened.VerticalSeam() : widened.HorizontalSeam();
+            const auto b = vertical ? reference.VerticalSeam() : reference.HorizontalSeam();
+            ASSERT_TRUE(std::equal(a.begin(), a.end(), b.begin(), b.end())) << step;
+            if (widened.CompactEnergy())
+                ++compactInsertions;
+        }
+        EXPECT_GE(compactInsertions, 1); // some insertions fit the narrow cells
+        EXPECT_FALSE(widened.CompactEnergy());
     }
 }
 
