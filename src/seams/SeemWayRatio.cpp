@@ -13,15 +13,6 @@
 
 namespace {
 
-inline void PrefetchForWrite(const void* address)
-{
-#if defined(__GNUC__)
-    __builtin_prefetch(address, 1);
-#else
-    (void)address;
-#endif
-}
-
 // Filter weights (a, b, a) across the difference; type 0 is the plain central difference.
 struct TFilterWeights {
     std::int32_t Side;
@@ -166,29 +157,6 @@ template <typename TCell> TEnergyColumn<TCell> EnergyColumn(const TCell* cells)
     return {cells};
 }
 
-// A block row lies across the column arrays, one cache line per column for every few
-// rows; the repair of a vertical seam's sums walks down the rows, so the lines of the
-// rows a little further down are asked for early, once per line.
-template <typename TCell> struct PrefetchAhead {
-    TCell* const* Cells;
-    std::int32_t Rows;
-    std::int32_t Columns;
-
-    void operator()(std::int32_t row, std::int32_t first, std::int32_t last) const
-    {
-        constexpr std::int32_t distance = 16;
-        constexpr std::int32_t margin = 24; // the window can widen by one column a row
-        constexpr std::int32_t perLine = 64 / sizeof(TCell);
-        const std::int32_t ahead = row + distance;
-        if ((row & (perLine - 1)) != 0 || ahead >= Rows)
-            return;
-        const std::int32_t from = std::max(first - margin, 0);
-        const std::int32_t to = std::min(last + margin, Columns - 1);
-        for (std::int32_t i = from; i <= to; ++i)
-            PrefetchForWrite(Cells[i] + ahead);
-    }
-};
-
 // Walks back from the first smallest sum of the last line: stay at p unless p - 1, then
 // p + 1, is strictly cheaper. sumAt(line, position) gives the sum.
 template <typename TSumAt>
@@ -218,9 +186,9 @@ void Backtrack(const TSumAt& sumAt, std::int32_t lines, std::int32_t count, std:
 // sumAt(line, position) and energyAt(line, position) address the grids.
 // Saturating false: the caller has made sure that no sum can reach the ends of the
 // 64-bit range, so the plain addition gives the same sums with less work.
-template <bool Saturating, typename TSumAt, typename TEnergyAt, typename TPrefetch>
-void RepairSums(const TSumAt& sumAt, const TEnergyAt& energyAt, const TPrefetch& prefetch, std::int32_t lines,
-                std::int32_t count, const std::int32_t* seam, bool inserted)
+template <bool Saturating, typename TSumAt, typename TEnergyAt>
+void RepairSums(const TSumAt& sumAt, const TEnergyAt& energyAt, std::int32_t lines, std::int32_t count,
+                const std::int32_t* seam, bool inserted)
 {
     std::int32_t changedFirst = 0;
     std::int32_t changedLast = -1;
@@ -236,7 +204,6 @@ void RepairSums(const TSumAt& sumAt, const TEnergyAt& energyAt, const TPrefetch&
         last = std::min(last, count - 1);
         changedFirst = count;
         changedLast = -1;
-        prefetch(line, first, last);
         if (line == 0) {
             for (std::int32_t p = first; p <= last; ++p) {
                 const std::int64_t sum = energyAt(0, p);
@@ -279,6 +246,134 @@ void RepairSums(const TSumAt& sumAt, const TEnergyAt& energyAt, const TPrefetch&
         }
         if (p <= last)
             store(p, std::min(sumAt(above, p - 1), sumAt(above, p)));
+    }
+}
+
+// RepairSums for the vertical sums, whose lines (block rows) lie across the column arrays:
+// every block of a row costs a column pointer and a cache line. Rows are taken two at a
+// time, the second one column behind the first, so both share each column's pointer and
+// line, and the second finds two of its three predecessors among the values just passed.
+// The first row of a pair recomputes the positions RepairSums would; the second one a few
+// more (one beyond the first row's stretch), which only recomputes sums that stay as they
+// are. Changes are followed exactly for the second row, which sets the next pair's stretch.
+template <bool Saturating, typename TCell>
+void RepairAcrossColumns(TCell* const* cells, std::int32_t lines, std::int32_t count, const std::int32_t* seam,
+                         bool inserted)
+{
+    using TSum = decltype(TCell::VerticalSum);
+    const auto add = [](std::int64_t energy, std::int64_t least) {
+        return Saturating ? SaturatingAdd(energy, least) : energy + least;
+    };
+    // The sum position p of row line gets from the row above, with the ends' fewer neighbours.
+    const auto fresh = [&](std::int32_t line, std::int32_t p) {
+        const std::int32_t up = line - 1;
+        std::int64_t least = cells[p][up].VerticalSum;
+        if (p > 0)
+            least = std::min<std::int64_t>(least, cells[p - 1][up].VerticalSum);
+        if (p + 1 < count)
+            least = std::min<std::int64_t>(least, cells[p + 1][up].VerticalSum);
+        return add(cells[p][line].Energy, least);
+    };
+    std::int32_t changedFirst = count;
+    std::int32_t changedLast = -1;
+    const auto store = [&](TCell& cell, std::int64_t sum, std::int32_t p) {
+        if (sum != cell.VerticalSum) {
+            cell.VerticalSum = static_cast<TSum>(sum);
+            changedFirst = std::min(changedFirst, p);
+            changedLast = std::max(changedLast, p);
+        }
+    };
+    const auto window = [&](std::int32_t line, std::int32_t& first, std::int32_t& last) {
+        const std::int32_t previous = line > 0 ? seam[line - 1] : seam[line];
+        first = std::min(seam[line], previous) - 2;
+        last = std::max(seam[line], previous) + (inserted ? 3 : 2);
+        if (changedFirst <= changedLast) {
+            first = std::min(first, changedFirst - 1);
+            last = std::max(last, changedLast + 1);
+        }
+        first = std::max(first, 0);
+        last = std::min(last, count - 1);
+        changedFirst = count;
+        changedLast = -1;
+    };
+
+    std::int32_t first;
+    std::int32_t last;
+    window(0, first, last);
+    for (std::int32_t p = first; p <= last; ++p)
+        store(cells[p][0], cells[p][0].Energy, p);
+
+    for (std::int32_t line = 1; line < lines; line += 2) {
+        window(line, first, last);
+        if (line + 1 == lines) {
+            for (std::int32_t p = first; p <= last; ++p)
+                store(cells[p][line], fresh(line, p), p);
+            break;
+        }
+        // The second row's seam neighbourhood reaches at most one beyond the first row's
+        // stretch on the right (two seam positions a column apart, and an insertion's
+        // extra column); on the left it never passes first - 1.
+        const std::int32_t below = line + 1;
+        const std::int32_t previous = seam[line];
+        const std::int32_t seamLast = std::max(seam[below], previous) + (inserted ? 3 : 2);
+        const std::int32_t first1 = std::max(first - 1, 0);
+        const std::int32_t last1 = std::min(std::max(last + 1, seamLast), count - 1);
+        // The run where the first row has both neighbours above and the second row, one
+        // column behind, has both neighbours in the first row.
+        const std::int32_t runFirst = std::max(first, 2);
+        const std::int32_t runLast = std::min(last, count - 2);
+        const auto firstRow = [&](std::int32_t p) {
+            TCell& cell = cells[p][line];
+            const std::int64_t sum = fresh(line, p);
+            if (sum != cell.VerticalSum)
+                cell.VerticalSum = static_cast<TSum>(sum);
+        };
+        if (runFirst > runLast) {
+            for (std::int32_t p = first; p <= last; ++p)
+                firstRow(p);
+            for (std::int32_t q = first1; q <= last1; ++q)
+                store(cells[q][below], fresh(below, q), q);
+            continue;
+        }
+        for (std::int32_t p = first; p < runFirst; ++p)
+            firstRow(p);
+        for (std::int32_t q = first1; q < runFirst - 1; ++q)
+            store(cells[q][below], fresh(below, q), q);
+        const std::int32_t above = line - 1;
+        std::int64_t aboveLeft = cells[runFirst - 1][above].VerticalSum;
+        std::int64_t aboveCentre = cells[runFirst][above].VerticalSum;
+        std::int64_t rowLeft = cells[runFirst - 2][line].VerticalSum;
+        std::int64_t rowCentre = cells[runFirst - 1][line].VerticalSum;
+        TCell* behind = cells[runFirst - 1];
+        TCell* column = cells[runFirst];
+        std::int32_t belowFirst = count;
+        std::int32_t belowLast = -1;
+        for (std::int32_t p = runFirst; p <= runLast; ++p) {
+            TCell* next = cells[p + 1];
+            const std::int64_t aboveRight = next[above].VerticalSum;
+            TCell& cell = column[line];
+            const std::int64_t rowRight = add(cell.Energy, Min3(aboveLeft, aboveCentre, aboveRight));
+            cell.VerticalSum = static_cast<TSum>(rowRight);
+            TCell& cellBelow = behind[below];
+            const std::int64_t sum = add(cellBelow.Energy, Min3(rowLeft, rowCentre, rowRight));
+            if (sum != cellBelow.VerticalSum) {
+                cellBelow.VerticalSum = static_cast<TSum>(sum);
+                belowFirst = std::min(belowFirst, p - 1);
+                belowLast = p - 1;
+            }
+            aboveLeft = aboveCentre;
+            aboveCentre = aboveRight;
+            rowLeft = rowCentre;
+            rowCentre = rowRight;
+            behind = column;
+            column = next;
+        }
+        changedFirst = std::min(changedFirst, belowFirst);
+        changedLast = std::max(changedLast, belowLast);
+        for (std::int32_t p = runLast + 1; p <= last; ++p)
+            firstRow(p);
+        for (std::int32_t q = runLast; q <= last1; ++q)
+            store(cells[q][below], fresh(below, q), q);
     }
 }
 
@@ -681,11 +776,10 @@ void TSeemWayRatio::RepairHorizontalSums(bool inserted)
         auto* const* cells = energy.Columns();
         const auto sumAt = [sums](std::int32_t i, std::int32_t j) -> std::int64_t& { return sums[i][j]; };
         const auto energyAt = [cells](std::int32_t i, std::int32_t j) -> std::int64_t { return cells[i][j].Energy; };
-        const auto noPrefetch = [](std::int32_t, std::int32_t, std::int32_t) {};
         if (saturating)
-            RepairSums<true>(sumAt, energyAt, noPrefetch, FNx, FNy, FHorizontalSeam.data(), inserted);
+            RepairSums<true>(sumAt, energyAt, FNx, FNy, FHorizontalSeam.data(), inserted);
         else
-            RepairSums<false>(sumAt, energyAt, noPrefetch, FNx, FNy, FHorizontalSeam.data(), inserted);
+            RepairSums<false>(sumAt, energyAt, FNx, FNy, FHorizontalSeam.data(), inserted);
     });
 }
 
@@ -694,13 +788,10 @@ void TSeemWayRatio::RepairVerticalSums(bool inserted)
     const bool saturating = SumsMaySaturate();
     WithEnergy([&](auto& energy) {
         auto* const* cells = energy.Columns();
-        const auto sumAt = [cells](std::int32_t j, std::int32_t i) -> auto& { return cells[i][j].VerticalSum; };
-        const auto energyAt = [cells](std::int32_t j, std::int32_t i) -> std::int64_t { return cells[i][j].Energy; };
-        const PrefetchAhead<std::remove_cvref_t<decltype(**cells)>> prefetch{cells, FNy, FNx};
         if (saturating)
-            RepairSums<true>(sumAt, energyAt, prefetch, FNy, FNx, FVerticalSeam.data(), inserted);
+            RepairAcrossColumns<true>(cells, FNy, FNx, FVerticalSeam.data(), inserted);
         else
-            RepairSums<false>(sumAt, energyAt, prefetch, FNy, FNx, FVerticalSeam.data(), inserted);
+            RepairAcrossColumns<false>(cells, FNy, FNx, FVerticalSeam.data(), inserted);
     });
 }
 
