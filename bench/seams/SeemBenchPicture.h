@@ -7,6 +7,9 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
+#include <utility>
 
 namespace seambench {
 
@@ -102,6 +105,28 @@ inline void PaintPhotoLike(std::uint8_t* bgr, std::ptrdiff_t stride, int width, 
             row[3 * x + 2] = ToByte(r + grain);
         }
     }
+}
+
+// Reads a binary PPM (P6, 8 bits a channel) of exactly width x height into blue, green,
+// red rows `stride` bytes apart; false when the file is missing or of another size.
+inline bool ReadPpm(const std::string& path, std::uint8_t* bgr, std::ptrdiff_t stride, int width, int height)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    int w = 0;
+    int h = 0;
+    int maximum = 0;
+    bool ok = std::fscanf(file, "P6 %d %d %d", &w, &h, &maximum) == 3 && w == width && h == height &&
+              maximum == 255 && std::fgetc(file) != EOF;
+    for (int y = 0; ok && y < height; ++y) {
+        std::uint8_t* row = bgr + y * stride;
+        ok = std::fread(row, 3, static_cast<std::size_t>(width), file) == static_cast<std::size_t>(width);
+        for (int x = 0; ok && x < width; ++x)
+            std::swap(row[3 * x], row[3 * x + 2]);
+    }
+    std::fclose(file);
+    return ok;
 }
 
 } // namespace seambench

@@ -7,8 +7,10 @@
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "imaging/VxBitmap.h"
@@ -18,17 +20,47 @@
 
 namespace {
 
-// One generated picture per size, shared by every benchmark of that size.
-const TVxPixelBuffer& SourcePicture(std::int32_t width, std::int32_t height)
+// The third argument of every benchmark: the generated picture, or a photograph that
+// bench/seams/run-liblqr-peer.sh cuts to size into $VELLORIA_BENCH_PHOTOS/<w>x<h>.ppm.
+enum TPictureSource : std::int64_t { psGenerated = 0, psPhotograph = 1 };
+
+// One picture per size and source, shared by every benchmark that uses it; nullptr when
+// the photograph is not there.
+const TVxPixelBuffer* SourcePicture(std::int32_t width, std::int32_t height, std::int64_t source)
 {
-    static std::vector<std::unique_ptr<TVxPixelBuffer>> cache;
-    for (const auto& picture : cache)
-        if (picture->Width() == width && picture->Height() == height)
-            return *picture;
+    struct TEntry {
+        std::int32_t Width;
+        std::int32_t Height;
+        std::int64_t Source;
+        std::unique_ptr<TVxPixelBuffer> Picture;
+    };
+    static std::vector<TEntry> cache;
+    for (const TEntry& entry : cache)
+        if (entry.Width == width && entry.Height == height && entry.Source == source)
+            return entry.Picture.get();
     auto picture = std::make_unique<TVxPixelBuffer>(fmtBGR24, Bounds(0, 0, width, height));
-    seambench::PaintPhotoLike(picture->Data(), picture->Stride(), width, height);
-    cache.push_back(std::move(picture));
-    return *cache.back();
+    if (source == psPhotograph) {
+        const char* folder = std::getenv("VELLORIA_BENCH_PHOTOS");
+        const std::string path =
+            std::string(folder ? folder : "") + "/" + std::to_string(width) + "x" + std::to_string(height) + ".ppm";
+        if (!folder || !seambench::ReadPpm(path, picture->Data(), picture->Stride(), width, height))
+            picture.reset();
+    } else {
+        seambench::PaintPhotoLike(picture->Data(), picture->Stride(), width, height);
+    }
+    cache.push_back({width, height, source, std::move(picture)});
+    return cache.back().Picture.get();
+}
+
+// The picture a benchmark's arguments name, or nullptr after marking the run skipped.
+const TVxPixelBuffer* SourcePicture(benchmark::State& state)
+{
+    const auto width = static_cast<std::int32_t>(state.range(0));
+    const auto height = static_cast<std::int32_t>(state.range(1));
+    const TVxPixelBuffer* picture = SourcePicture(width, height, state.range(2));
+    if (!picture)
+        state.SkipWithError("no photograph of this size: run bench/seams/run-liblqr-peer.sh");
+    return picture;
 }
 
 std::int32_t TargetWidth(std::int32_t width)
@@ -47,10 +79,13 @@ void BM_PixelMovesOnly(benchmark::State& state)
 {
     const auto width = static_cast<std::int32_t>(state.range(0));
     const auto height = static_cast<std::int32_t>(state.range(1));
+    const TVxPixelBuffer* source = SourcePicture(state);
+    if (!source)
+        return;
     TVxPixelBuffer work;
     for (auto _ : state) {
         state.PauseTiming();
-        work.Assign(SourcePicture(width, height));
+        work.Assign(*source);
         state.ResumeTiming();
         const std::int32_t bx = SeemBlockSize(width);
         for (std::int32_t w = width; w - bx >= TargetWidth(width); w -= bx)
@@ -66,8 +101,11 @@ void BM_SeemSetup(benchmark::State& state)
 {
     const auto width = static_cast<std::int32_t>(state.range(0));
     const auto height = static_cast<std::int32_t>(state.range(1));
+    const TVxPixelBuffer* source = SourcePicture(state);
+    if (!source)
+        return;
     TVxPixelBuffer work;
-    work.Assign(SourcePicture(width, height));
+    work.Assign(*source);
     for (auto _ : state) {
         TSeemCurving carving(work, {width, height});
         benchmark::DoNotOptimize(carving.Finder().ProtectionThreshold());
@@ -80,12 +118,15 @@ void BM_SeemCurvingReduceWidth(benchmark::State& state)
 {
     const auto width = static_cast<std::int32_t>(state.range(0));
     const auto height = static_cast<std::int32_t>(state.range(1));
+    const TVxPixelBuffer* picture = SourcePicture(state);
+    if (!picture)
+        return;
     TVxPixelBuffer work;
     std::int32_t result = 0;
     std::int32_t seams = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        work.Assign(SourcePicture(width, height));
+        work.Assign(*picture);
         state.ResumeTiming();
         TSeemCurving carving(work, {width, height});
         carving.ResizeTo(TargetWidth(width), height);
@@ -152,7 +193,10 @@ void BM_LiblqrReduceWidth(benchmark::State& state)
     }
     const auto width = static_cast<std::int32_t>(state.range(0));
     const auto height = static_cast<std::int32_t>(state.range(1));
-    const TVxPixelBuffer& source = SourcePicture(width, height);
+    const TVxPixelBuffer* picture = SourcePicture(state);
+    if (!picture)
+        return;
+    const TVxPixelBuffer& source = *picture;
     const std::size_t bytes = static_cast<std::size_t>(width) * height * 3;
     std::vector<unsigned char> rgb(bytes);
     for (std::int32_t y = 0; y < height; ++y)
@@ -188,11 +232,12 @@ void BM_LiblqrReduceWidth(benchmark::State& state)
     state.counters["width_after"] = target;
 }
 
-// 2 megapixels (1732 x 1155, one-pixel blocks), 12 megapixels (4000 x 3000, 3 x 2 blocks),
-// and an awkward size.
+// 2 megapixels (1732 x 1155, one-pixel blocks), 12 megapixels (4000 x 3000, 3 x 2 blocks)
+// and an awkward size, generated; the first two also as photographs.
 void PictureSizes(benchmark::internal::Benchmark* b)
 {
-    b->Args({1732, 1155})->Args({4000, 3000})->Args({1021, 1084});
+    b->Args({1732, 1155, psGenerated})->Args({4000, 3000, psGenerated})->Args({1021, 1084, psGenerated});
+    b->Args({1732, 1155, psPhotograph})->Args({4000, 3000, psPhotograph});
     b->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 

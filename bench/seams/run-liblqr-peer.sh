@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Seam carving against liblqr: removes 20 % of the width of the same generated
-# photograph (2 MP, 12 MP and an awkward size) with both, in one benchmark run, and
-# prints the CPU times side by side.
+# Seam carving against liblqr: removes 20 % of the width of the same picture with both,
+# in one benchmark run, and prints the CPU times side by side. Pictures: a generated
+# photograph-like one (2 MP, 12 MP and an awkward size) and a real photograph (Debian's
+# mate-backgrounds Garden.jpg, 2560 x 1600, cut to 2 MP and scaled up to 12 MP).
 #
 #   bench/seams/run-liblqr-peer.sh [build folder, default build/seams]
 #
@@ -24,8 +25,16 @@ fi
 cmake --build "$build" --target SeemCurvingBench >/dev/null
 
 json=$(mktemp)
-trap 'rm -f "$json"' EXIT
-"$build/bench/SeemCurvingBench" --benchmark_filter='ReduceWidth|PixelMovesOnly|SeemSetup' \
+photos=$(mktemp -d)
+trap 'rm -rf "$json" "$photos"' EXIT
+photo=/usr/share/backgrounds/mate/nature/Garden.jpg
+if [ -f "$photo" ]; then
+  convert=$(command -v convert-im6.q16 || command -v convert)
+  for size in 1732x1155 4000x3000; do
+    "$convert" "$photo" -resize "$size^" -gravity center -extent "$size" -depth 8 "$photos/$size.ppm"
+  done
+fi
+VELLORIA_BENCH_PHOTOS=$photos "$build/bench/SeemCurvingBench" --benchmark_filter='ReduceWidth|PixelMovesOnly|SeemSetup' \
   --benchmark_format=console --benchmark_out="$json" --benchmark_out_format=json
 
 python3 - "$json" <<'EOF'
@@ -33,19 +42,21 @@ import json, sys
 runs = json.load(open(sys.argv[1]))["benchmarks"]
 def cpu_ms(name, size):
     for run in runs:
-        if run["name"].startswith(name + "/" + size + "/") and "error_occurred" not in run:
+        if run["name"].startswith(name + "/" + size + "/") and not run.get("error_occurred"):
             factor = {"ms": 1.0, "us": 1e-3, "ns": 1e-6, "s": 1e3}[run["time_unit"]]
             return run["cpu_time"] * factor
     return None
 print()
 print("Width reduced by 20 %, CPU time per picture (ms):")
-print("%-12s %12s %12s %12s %12s %9s" % ("picture", "setup", "pixel moves", "Velloria", "liblqr", "speed-up"))
-for size in ("1732/1155", "4000/3000", "1021/1084"):
+print("%-20s %8s %12s %12s %12s %9s" % ("picture", "setup", "pixel moves", "Velloria", "liblqr", "speed-up"))
+for size in ("1732/1155/0", "4000/3000/0", "1021/1084/0", "1732/1155/1", "4000/3000/1"):
     ours = cpu_ms("BM_SeemCurvingReduceWidth", size)
     peer = cpu_ms("BM_LiblqrReduceWidth", size)
     setup = cpu_ms("BM_SeemSetup", size)
     moves = cpu_ms("BM_PixelMovesOnly", size)
     ratio = "%.1fx" % (peer / ours) if ours and peer else "-"
     fmt = lambda v: "%.0f" % v if v is not None else "-"
-    print("%-12s %12s %12s %12s %12s %9s" % (size.replace("/", "x"), fmt(setup), fmt(moves), fmt(ours), fmt(peer), ratio))
+    w, h, source = size.split("/")
+    label = "%sx%s %s" % (w, h, "photo" if source == "1" else "generated")
+    print("%-20s %8s %12s %12s %12s %9s" % (label, fmt(setup), fmt(moves), fmt(ours), fmt(peer), ratio))
 EOF

@@ -7,11 +7,17 @@
 #include <stdexcept>
 #include <type_traits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
+
+inline void Prefetch(const void* address)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(address, 1);
+#else
+    (void)address;
+#endif
+}
 
 // Filter weights (a, b, a) across the difference; type 0 is the plain central difference.
 struct TFilterWeights {
@@ -49,66 +55,87 @@ template <typename T> void DuplicateInColumn(T* column, std::int32_t at, std::in
     std::memmove(column + at + 1, column + at, static_cast<std::size_t>(count - at) * sizeof(T));
 }
 
-// dst[j] = src[j] for the rows j whose seam position is at most column. Runs of rows that
-// keep or take everything are common (the seam stays on one side of most columns), so
-// they cost one test per four rows.
-template <typename T>
-void TakeRows(T* dst, const T* src, const std::int32_t* positions, std::int32_t column, std::int32_t rows)
-{
-    std::int32_t j = 0;
-#if defined(__SSE2__)
-    if constexpr (std::is_trivially_copyable_v<T> && (sizeof(T) == 8 || sizeof(T) == 16)) {
-        const __m128i limit = _mm_set1_epi32(column);
-        for (; j + 4 <= rows; j += 4) {
-            const __m128i keep =
-                _mm_cmpgt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(positions + j)), limit);
-            const int mask = _mm_movemask_epi8(keep);
-            if (mask == 0xFFFF)
-                continue;
-            auto* d = reinterpret_cast<__m128i*>(dst + j);
-            const auto* s = reinterpret_cast<const __m128i*>(src + j);
-            constexpr int vectors = static_cast<int>(sizeof(T)) / 4; // 16-byte vectors for four rows
-            if (mask == 0) {
-                for (int v = 0; v < vectors; ++v)
-                    _mm_storeu_si128(d + v, _mm_loadu_si128(s + v));
-                continue;
-            }
-            __m128i masks[4];
-            if constexpr (sizeof(T) == 8) {
-                masks[0] = _mm_unpacklo_epi32(keep, keep);
-                masks[1] = _mm_unpackhi_epi32(keep, keep);
-            } else {
-                masks[0] = _mm_shuffle_epi32(keep, 0x00);
-                masks[1] = _mm_shuffle_epi32(keep, 0x55);
-                masks[2] = _mm_shuffle_epi32(keep, 0xAA);
-                masks[3] = _mm_shuffle_epi32(keep, 0xFF);
-            }
-            for (int v = 0; v < vectors; ++v) {
-                const __m128i kept = _mm_and_si128(masks[v], _mm_loadu_si128(d + v));
-                const __m128i taken = _mm_andnot_si128(masks[v], _mm_loadu_si128(s + v));
-                _mm_storeu_si128(d + v, _mm_or_si128(kept, taken));
-            }
+// A vertical seam's block columns (one per block row) summarised by bands of rows: the
+// column moves pass over a whole band that the seam keeps to one side of, and copy a band
+// that lies wholly on the moving side in one piece.
+class TSeamBands {
+public:
+    static constexpr std::int32_t Band = 16;
+
+    explicit TSeamBands(std::span<const std::int32_t> seam)
+        : FPositions(seam.data()), FRows(static_cast<std::int32_t>(seam.size()))
+    {
+        const auto [low, high] = std::minmax_element(seam.begin(), seam.end());
+        Low = *low;
+        High = *high;
+        for (std::int32_t j0 = 0; j0 < FRows; j0 += Band) {
+            const auto [bandLow, bandHigh] =
+                std::minmax_element(seam.begin() + j0, seam.begin() + std::min(j0 + Band, FRows));
+            FLow.push_back(*bandLow);
+            FHigh.push_back(*bandHigh);
+        }
+        for (const std::int32_t p : seam) {
+            RightCost += High - p;
+            LeftCost += p - Low;
         }
     }
-#endif
-    for (; j < rows; ++j)
-        if (positions[j] <= column)
-            dst[j] = src[j];
-}
+
+    // dst[j] = src[j] for the rows j whose seam position is at most column (Right false)
+    // or beyond it (Right true).
+    template <bool Beyond, typename T> void TakeRows(T* dst, const T* src, std::int32_t column) const
+    {
+        for (std::size_t b = 0; b < FLow.size(); ++b) {
+            const std::int32_t j0 = static_cast<std::int32_t>(b) * Band;
+            const std::int32_t n = std::min(Band, FRows - j0);
+            const bool all = Beyond ? FLow[b] > column : FHigh[b] <= column;
+            const bool none = Beyond ? FHigh[b] <= column : FLow[b] > column;
+            if (none)
+                continue;
+            if (all) {
+                std::memcpy(dst + j0, src + j0, static_cast<std::size_t>(n) * sizeof(T));
+                continue;
+            }
+            for (std::int32_t j = j0; j < j0 + n; ++j)
+                if ((FPositions[j] > column) == Beyond)
+                    dst[j] = src[j];
+        }
+    }
+
+    std::int32_t Low = 0;
+    std::int32_t High = 0;
+    // Entries to move when the part right of the seam moves left, or the part left of
+    // it moves right.
+    std::int64_t RightCost = 0;
+    std::int64_t LeftCost = 0;
+
+private:
+    const std::int32_t* FPositions;
+    std::int32_t FRows;
+    std::vector<std::int32_t> FLow;
+    std::vector<std::int32_t> FHigh;
+};
 
 // Row j of every column from seam[j] on moves one column left, in every grid at once.
 // Only the columns between the nearest and the farthest seam position move entry by
-// entry (column by column, so memory is read in order); the columns right of the
-// farthest move as whole arrays.
+// entry (column by column, so memory is read in order); beyond them whole arrays move.
+// Whichever side of the seam has fewer entries between those columns is the one that
+// moves entry by entry: the part right of the seam to the left, or, with the arrays from
+// the nearest position on moved left first, the part left of the seam back into place.
 template <typename... T>
 void RemoveAcrossColumns(std::span<const std::int32_t> seam, std::int32_t nx, TBlockGrid<T>&... grids)
 {
-    const auto [low, high] = std::minmax_element(seam.begin(), seam.end());
-    const auto rows = static_cast<std::int32_t>(seam.size());
-    const std::int32_t* positions = seam.data();
-    for (std::int32_t i = *low; i < *high; ++i)
-        (TakeRows(grids.Column(i), grids.Column(i + 1), positions, i, rows), ...);
-    (grids.RotateLeft(*high, nx - 1), ...);
+    const TSeamBands bands(seam);
+    if (bands.RightCost <= bands.LeftCost) {
+        for (std::int32_t i = bands.Low; i < bands.High; ++i)
+            (bands.TakeRows<false>(grids.Column(i), grids.Column(i + 1), i), ...);
+        (grids.RotateLeft(bands.High, nx - 1), ...);
+        return;
+    }
+    (grids.RotateLeft(bands.Low, nx - 1), ...);
+    // Column i now holds the array of column i + 1; the old column i is at i - 1, or at
+    // the end for the nearest position.
+    for (std::int32_t i = bands.High - 1; i >= bands.Low; --i)
+        (bands.TakeRows<true>(grids.Column(i), grids.Column(i == bands.Low ? nx - 1 : i - 1), i), ...);
 }
 
 // Row j of every column from seam[j] on moves one column right, leaving a copy of the
@@ -116,12 +143,10 @@ void RemoveAcrossColumns(std::span<const std::int32_t> seam, std::int32_t nx, TB
 template <typename... T>
 void DuplicateAcrossColumns(std::span<const std::int32_t> seam, std::int32_t nx, TBlockGrid<T>&... grids)
 {
-    const auto [low, high] = std::minmax_element(seam.begin(), seam.end());
-    (grids.RotateRight(*high + 1, nx), ...);
-    const auto rows = static_cast<std::int32_t>(seam.size());
-    const std::int32_t* positions = seam.data();
-    for (std::int32_t i = *high + 1; i > *low; --i)
-        (TakeRows(grids.Column(i), grids.Column(i - 1), positions, i - 1, rows), ...);
+    const TSeamBands bands(seam);
+    (grids.RotateRight(bands.High + 1, nx), ...);
+    for (std::int32_t i = bands.High + 1; i > bands.Low; --i)
+        (bands.TakeRows<false>(grids.Column(i), grids.Column(i - 1), i - 1), ...);
 }
 
 // One step of the forward pass: the smallest of the up to three neighbouring sums.
@@ -339,22 +364,27 @@ void RepairAcrossColumns(TCell* const* cells, std::int32_t lines, std::int32_t c
             firstRow(p);
         for (std::int32_t q = first1; q < runFirst - 1; ++q)
             store(cells[q][below], fresh(below, q), q);
-        const std::int32_t above = line - 1;
-        std::int64_t aboveLeft = cells[runFirst - 1][above].VerticalSum;
-        std::int64_t aboveCentre = cells[runFirst][above].VerticalSum;
+        // here points at (p, line): the row above is here[-1], the row below here[1].
+        TCell* behind = cells[runFirst - 1] + line;
+        TCell* here = cells[runFirst] + line;
+        std::int64_t aboveLeft = behind[-1].VerticalSum;
+        std::int64_t aboveCentre = here[-1].VerticalSum;
         std::int64_t rowLeft = cells[runFirst - 2][line].VerticalSum;
-        std::int64_t rowCentre = cells[runFirst - 1][line].VerticalSum;
-        TCell* behind = cells[runFirst - 1];
-        TCell* column = cells[runFirst];
+        std::int64_t rowCentre = behind->VerticalSum;
         std::int32_t belowFirst = count;
         std::int32_t belowLast = -1;
+        // When the row below starts a cache line of its columns, that line has not been
+        // read yet: ask for it a few columns ahead.
+        constexpr std::int32_t perLine = 64 / static_cast<std::int32_t>(sizeof(TCell));
+        const bool fetchBelow = below % perLine == 0;
         for (std::int32_t p = runFirst; p <= runLast; ++p) {
-            TCell* next = cells[p + 1];
-            const std::int64_t aboveRight = next[above].VerticalSum;
-            TCell& cell = column[line];
-            const std::int64_t rowRight = add(cell.Energy, Min3(aboveLeft, aboveCentre, aboveRight));
-            cell.VerticalSum = static_cast<TSum>(rowRight);
-            TCell& cellBelow = behind[below];
+            if (fetchBelow)
+                Prefetch(cells[std::min(p + 16, count - 1)] + below);
+            TCell* next = cells[p + 1] + line;
+            const std::int64_t aboveRight = next[-1].VerticalSum;
+            const std::int64_t rowRight = add(here->Energy, Min3(aboveLeft, aboveCentre, aboveRight));
+            here->VerticalSum = static_cast<TSum>(rowRight);
+            TCell& cellBelow = behind[1];
             const std::int64_t sum = add(cellBelow.Energy, Min3(rowLeft, rowCentre, rowRight));
             if (sum != cellBelow.VerticalSum) {
                 cellBelow.VerticalSum = static_cast<TSum>(sum);
@@ -365,8 +395,8 @@ void RepairAcrossColumns(TCell* const* cells, std::int32_t lines, std::int32_t c
             aboveCentre = aboveRight;
             rowLeft = rowCentre;
             rowCentre = rowRight;
-            behind = column;
-            column = next;
+            behind = here;
+            here = next;
         }
         changedFirst = std::min(changedFirst, belowFirst);
         changedLast = std::max(changedLast, belowLast);
@@ -620,12 +650,16 @@ void TSeemWayRatio::ComputeEnergy()
     const auto blockEnergy = [](const TGradient& g) {
         return std::abs(static_cast<std::int64_t>(g.X)) + std::abs(static_cast<std::int64_t>(g.Y));
     };
+    // The energies go to the 32-bit grid on the way (cut at its top); when that grid
+    // turns out not to do, the 64-bit one is filled from the gradients again.
     std::int64_t largest = 0;
     std::int64_t total = 0;
     for (std::int32_t i = 0; i < FNx; ++i) {
         const TGradient* gradient = FGradient.Column(i);
+        TCompactEnergyCell* cells = FCompactEnergy.Column(i);
         for (std::int32_t j = 0; j < FNy; ++j) {
             const std::int64_t energy = blockEnergy(gradient[j]);
+            cells[j].Energy = static_cast<std::int32_t>(std::min<std::int64_t>(energy, INT32_MAX));
             largest = std::max(largest, energy);
             total += energy;
         }
@@ -645,12 +679,6 @@ void TSeemWayRatio::ComputeEnergy()
 
     if (!scale && FMarks.empty() && FitsCompact(largest)) {
         FCompact = true;
-        for (std::int32_t i = 0; i < FNx; ++i) {
-            const TGradient* gradient = FGradient.Column(i);
-            TCompactEnergyCell* cells = FCompactEnergy.Column(i);
-            for (std::int32_t j = 0; j < FNy; ++j)
-                cells[j].Energy = static_cast<std::int32_t>(blockEnergy(gradient[j]));
-        }
         FLargestEnergy = largest;
         InvalidateSeams();
         return;
