@@ -202,6 +202,26 @@ void Backtrack(const TSumAt& sumAt, std::int32_t lines, std::int32_t count, std:
     }
 }
 
+// The stretch of a line that a repair recomputes: the seam's neighbourhood in this line
+// and the line before, and one position beyond the changes of the line before (given in
+// changedFirst .. changedLast, which are then reset for this line's changes).
+inline void RepairStretch(const std::int32_t* seam, std::int32_t line, std::int32_t count, bool inserted,
+                          std::int32_t& changedFirst, std::int32_t& changedLast, std::int32_t& first,
+                          std::int32_t& last)
+{
+    const std::int32_t previous = line > 0 ? seam[line - 1] : seam[line];
+    first = std::min(seam[line], previous) - 2;
+    last = std::max(seam[line], previous) + (inserted ? 3 : 2);
+    if (changedFirst <= changedLast) {
+        first = std::min(first, changedFirst - 1);
+        last = std::max(last, changedLast + 1);
+    }
+    first = std::max(first, 0);
+    last = std::min(last, count - 1);
+    changedFirst = count;
+    changedLast = -1;
+}
+
 // Brings sums that were shifted along with the energies of a removed (or duplicated)
 // seam up to date. A sum can only differ from its shifted old value where its own
 // energy changed, where its three predecessors are no longer the old ones (next to the
@@ -218,17 +238,9 @@ void RepairSums(const TSumAt& sumAt, const TEnergyAt& energyAt, std::int32_t lin
     std::int32_t changedFirst = 0;
     std::int32_t changedLast = -1;
     for (std::int32_t line = 0; line < lines; ++line) {
-        const std::int32_t previous = line > 0 ? seam[line - 1] : seam[line];
-        std::int32_t first = std::min(seam[line], previous) - 2;
-        std::int32_t last = std::max(seam[line], previous) + (inserted ? 3 : 2);
-        if (changedFirst <= changedLast) {
-            first = std::min(first, changedFirst - 1);
-            last = std::max(last, changedLast + 1);
-        }
-        first = std::max(first, 0);
-        last = std::min(last, count - 1);
-        changedFirst = count;
-        changedLast = -1;
+        std::int32_t first;
+        std::int32_t last;
+        RepairStretch(seam, line, count, inserted, changedFirst, changedLast, first, last);
         if (line == 0) {
             for (std::int32_t p = first; p <= last; ++p) {
                 const std::int64_t sum = energyAt(0, p);
@@ -309,17 +321,7 @@ void RepairAcrossColumns(TCell* const* cells, std::int32_t lines, std::int32_t c
         }
     };
     const auto window = [&](std::int32_t line, std::int32_t& first, std::int32_t& last) {
-        const std::int32_t previous = line > 0 ? seam[line - 1] : seam[line];
-        first = std::min(seam[line], previous) - 2;
-        last = std::max(seam[line], previous) + (inserted ? 3 : 2);
-        if (changedFirst <= changedLast) {
-            first = std::min(first, changedFirst - 1);
-            last = std::max(last, changedLast + 1);
-        }
-        first = std::max(first, 0);
-        last = std::min(last, count - 1);
-        changedFirst = count;
-        changedLast = -1;
+        RepairStretch(seam, line, count, inserted, changedFirst, changedLast, first, last);
     };
 
     std::int32_t first;
