@@ -2,7 +2,8 @@
 # Seam carving against liblqr: removes 20 % of the width of the same picture with both,
 # in one benchmark run, and prints the CPU times side by side. Pictures: a generated
 # photograph-like one (2 MP, 12 MP and an awkward size) and a real photograph (Debian's
-# mate-backgrounds Garden.jpg, 2560 x 1600, cut to 2 MP and scaled up to 12 MP).
+# mate-backgrounds Garden.jpg, 2560 x 1600, cut to 2 MP and scaled up to 12 MP). Then
+# the same for 20 % of the height of the 2 MP pictures.
 #
 #   bench/seams/run-liblqr-peer.sh [build folder, default build/seams]
 #
@@ -34,7 +35,7 @@ if [ -f "$photo" ]; then
     "$convert" "$photo" -resize "$size^" -gravity center -extent "$size" -depth 8 "$photos/$size.ppm"
   done
 fi
-VELLORIA_BENCH_PHOTOS=$photos "$build/bench/SeemCurvingBench" --benchmark_filter='ReduceWidth|PixelMovesOnly|SeemSetup' \
+VELLORIA_BENCH_PHOTOS=$photos "$build/bench/SeemCurvingBench" --benchmark_filter='ReduceWidth|ReduceHeight|PixelMovesOnly|SeemSetup' \
   --benchmark_format=console --benchmark_out="$json" --benchmark_out_format=json
 
 python3 - "$json" <<'EOF'
@@ -59,4 +60,15 @@ for size in ("1732/1155/0", "4000/3000/0", "1021/1084/0", "1732/1155/1", "4000/3
     w, h, source = size.split("/")
     label = "%sx%s %s" % (w, h, "photo" if source == "1" else "generated")
     print("%-20s %8s %12s %12s %12s %9s" % (label, fmt(setup), fmt(moves), fmt(ours), fmt(peer), ratio))
+print()
+print("Height reduced by 20 %, CPU time per picture (ms):")
+print("%-20s %12s %12s %9s" % ("picture", "Velloria", "liblqr", "speed-up"))
+for size in ("1732/1155/0", "1732/1155/1"):
+    ours = cpu_ms("BM_SeemCurvingReduceHeight", size)
+    peer = cpu_ms("BM_LiblqrReduceHeight", size)
+    ratio = "%.1fx" % (peer / ours) if ours and peer else "-"
+    fmt = lambda v: "%.0f" % v if v is not None else "-"
+    w, h, source = size.split("/")
+    label = "%sx%s %s" % (w, h, "photo" if source == "1" else "generated")
+    print("%-20s %12s %12s %9s" % (label, fmt(ours), fmt(peer), ratio))
 EOF
