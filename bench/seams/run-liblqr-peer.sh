@@ -47,28 +47,21 @@ def cpu_ms(name, size):
             factor = {"ms": 1.0, "us": 1e-3, "ns": 1e-6, "s": 1e3}[run["time_unit"]]
             return run["cpu_time"] * factor
     return None
-print()
-print("Width reduced by 20 %, CPU time per picture (ms):")
-print("%-20s %8s %12s %12s %12s %9s" % ("picture", "setup", "pixel moves", "Velloria", "liblqr", "speed-up"))
-for size in ("1732/1155/0", "4000/3000/0", "1021/1084/0", "1732/1155/1", "4000/3000/1"):
-    ours = cpu_ms("BM_SeemCurvingReduceWidth", size)
-    peer = cpu_ms("BM_LiblqrReduceWidth", size)
-    setup = cpu_ms("BM_SeemSetup", size)
-    moves = cpu_ms("BM_PixelMovesOnly", size)
-    ratio = "%.1fx" % (peer / ours) if ours and peer else "-"
-    fmt = lambda v: "%.0f" % v if v is not None else "-"
-    w, h, source = size.split("/")
-    label = "%sx%s %s" % (w, h, "photo" if source == "1" else "generated")
-    print("%-20s %8s %12s %12s %12s %9s" % (label, fmt(setup), fmt(moves), fmt(ours), fmt(peer), ratio))
-print()
-print("Height reduced by 20 %, CPU time per picture (ms):")
-print("%-20s %12s %12s %9s" % ("picture", "Velloria", "liblqr", "speed-up"))
-for size in ("1732/1155/0", "1732/1155/1"):
-    ours = cpu_ms("BM_SeemCurvingReduceHeight", size)
-    peer = cpu_ms("BM_LiblqrReduceHeight", size)
-    ratio = "%.1fx" % (peer / ours) if ours and peer else "-"
-    fmt = lambda v: "%.0f" % v if v is not None else "-"
-    w, h, source = size.split("/")
-    label = "%sx%s %s" % (w, h, "photo" if source == "1" else "generated")
-    print("%-20s %12s %12s %9s" % (label, fmt(ours), fmt(peer), ratio))
+def fmt(value):
+    return "%.0f" % value if value is not None else "-"
+def table(title, direction, sizes, extra):
+    print()
+    print(title + ", CPU time per picture (ms):")
+    print("%-20s" % "picture" + "".join("%13s" % name for name, _ in extra) +
+          "%12s %12s %9s" % ("Velloria", "liblqr", "speed-up"))
+    for size in sizes:
+        ours = cpu_ms("BM_SeemCurvingReduce" + direction, size)
+        peer = cpu_ms("BM_LiblqrReduce" + direction, size)
+        w, h, source = size.split("/")
+        label = "%sx%s %s" % (w, h, "photo" if source == "1" else "generated")
+        print("%-20s" % label + "".join("%13s" % fmt(cpu_ms(bench, size)) for _, bench in extra) +
+              "%12s %12s %9s" % (fmt(ours), fmt(peer), "%.1fx" % (peer / ours) if ours and peer else "-"))
+table("Width reduced by 20 %", "Width", ("1732/1155/0", "4000/3000/0", "1021/1084/0", "1732/1155/1", "4000/3000/1"),
+      (("setup", "BM_SeemSetup"), ("pixel moves", "BM_PixelMovesOnly")))
+table("Height reduced by 20 %", "Height", ("1732/1155/0", "1732/1155/1"), ())
 EOF
