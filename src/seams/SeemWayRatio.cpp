@@ -287,125 +287,169 @@ void RepairSums(const TSumAt& sumAt, const TEnergyAt& energyAt, std::int32_t lin
 }
 
 // RepairSums for the vertical sums, whose lines (block rows) lie across the column arrays:
-// every block of a row costs a column pointer and a cache line. Rows are taken two at a
-// time, the second one column behind the first, so both share each column's pointer and
-// line, and the second finds two of its three predecessors among the values just passed.
-// The first row of a pair recomputes the positions RepairSums would; the second one a few
-// more (one beyond the first row's stretch), which only recomputes sums that stay as they
-// are. Changes are followed exactly for the second row, which sets the next pair's stretch.
+// every block of a row costs a column pointer and a cache line. Rows are taken Depth at a
+// time, each one column behind the one above it, so that they share each column's pointer
+// and cache line and every row but the first finds its predecessors among the values just
+// passed. The first row of a band recomputes the positions RepairSums would; each further
+// row one more on either side than the row above (and its own seam neighbourhood), which
+// only adds sums that are recomputed to what they were. The band's last row follows its
+// changes exactly; they set the next band's stretch.
+template <std::int32_t Depth, bool Saturating, typename TCell> class TColumnRepair {
+public:
+    using TSum = decltype(TCell::VerticalSum);
+
+    TColumnRepair(TCell* const* cells, std::int32_t count, const std::int32_t* seam, bool inserted)
+        : FCells(cells), FCount(count), FSeam(seam), FInserted(inserted)
+    {
+    }
+
+    // Repairs rows line .. line + Depth - 1; first .. last is the first row's stretch.
+    // changedFirst .. changedLast receive the last row's changes.
+    void Band(std::int32_t line, std::int32_t first, std::int32_t last, std::int32_t& changedFirst,
+              std::int32_t& changedLast)
+    {
+        std::int32_t firsts[Depth];
+        std::int32_t lasts[Depth];
+        firsts[0] = first;
+        lasts[0] = last;
+        for (std::int32_t d = 1; d < Depth; ++d) {
+            const std::int32_t row = line + d;
+            const std::int32_t seamLast = std::max(FSeam[row], FSeam[row - 1]) + (FInserted ? 3 : 2);
+            firsts[d] = std::max(firsts[d - 1] - 1, 0);
+            lasts[d] = std::min(std::max(lasts[d - 1] + 1, seamLast), FCount - 1);
+        }
+        FChangedFirst = FCount;
+        FChangedLast = -1;
+        // The run where every row of the band has all three predecessors: row d works on
+        // column p - d.
+        const std::int32_t runFirst = std::max(first, Depth);
+        const std::int32_t runLast = std::min(last, FCount - 2);
+        if (runFirst > runLast) {
+            for (std::int32_t d = 0; d < Depth; ++d)
+                for (std::int32_t c = firsts[d]; c <= lasts[d]; ++c)
+                    Single(line, d, c);
+        } else {
+            for (std::int32_t d = 0; d < Depth; ++d)
+                for (std::int32_t c = firsts[d]; c < runFirst - d; ++c)
+                    Single(line, d, c);
+            Run(line, runFirst, runLast);
+            for (std::int32_t d = 0; d < Depth; ++d)
+                for (std::int32_t c = runLast - d + 1; c <= lasts[d]; ++c)
+                    Single(line, d, c);
+        }
+        changedFirst = FChangedFirst;
+        changedLast = FChangedLast;
+    }
+
+private:
+    static std::int64_t Add(std::int64_t energy, std::int64_t least)
+    {
+        return Saturating ? SaturatingAdd(energy, least) : energy + least;
+    }
+
+    // Stores the sum of row line + d, column c; the band's last row notes a change.
+    void Store(TCell& cell, std::int64_t sum, std::int32_t d, std::int32_t c)
+    {
+        if (d == Depth - 1) {
+            if (sum == cell.VerticalSum)
+                return;
+            FChangedFirst = std::min(FChangedFirst, c);
+            FChangedLast = std::max(FChangedLast, c);
+        }
+        cell.VerticalSum = static_cast<TSum>(sum);
+    }
+
+    // One position, with the ends' fewer neighbours.
+    void Single(std::int32_t line, std::int32_t d, std::int32_t c)
+    {
+        const std::int32_t row = line + d;
+        const std::int32_t up = row - 1;
+        std::int64_t least = FCells[c][up].VerticalSum;
+        if (c > 0)
+            least = std::min<std::int64_t>(least, FCells[c - 1][up].VerticalSum);
+        if (c + 1 < FCount)
+            least = std::min<std::int64_t>(least, FCells[c + 1][up].VerticalSum);
+        TCell& cell = FCells[c][row];
+        Store(cell, Add(cell.Energy, least), d, c);
+    }
+
+    void Run(std::int32_t line, std::int32_t runFirst, std::int32_t runLast)
+    {
+        // columns[k] addresses column p - k at row line: row line + d is columns[k][d].
+        TCell* columns[Depth];
+        // Row d's predecessors in row line + d - 1 at columns p - d - 1 and p - d.
+        std::int64_t left[Depth];
+        std::int64_t centre[Depth];
+        for (std::int32_t d = 0; d < Depth; ++d) {
+            const std::int32_t c = runFirst - d;
+            columns[d] = FCells[c] + line;
+            left[d] = FCells[c - 1][line + d - 1].VerticalSum;
+            centre[d] = columns[d][d - 1].VerticalSum;
+        }
+        // When a row of the band starts a cache line of its columns, that line has not
+        // been read yet: ask for it a few columns ahead.
+        constexpr std::int32_t perLine = 64 / static_cast<std::int32_t>(sizeof(TCell));
+        std::int32_t fetchRow = -1;
+        for (std::int32_t d = 1; d < Depth; ++d)
+            if ((line + d) % perLine == 0)
+                fetchRow = line + d;
+        for (std::int32_t p = runFirst; p <= runLast; ++p) {
+            if (fetchRow >= 0)
+                Prefetch(FCells[std::min(p + 16, FCount - 1)] + fetchRow);
+            TCell* next = FCells[p + 1] + line;
+            std::int64_t right = next[-1].VerticalSum;
+#pragma GCC unroll 8
+            for (std::int32_t d = 0; d < Depth; ++d) {
+                TCell& cell = columns[d][d];
+                const std::int64_t sum = Add(cell.Energy, Min3(left[d], centre[d], right));
+                Store(cell, sum, d, p - d);
+                left[d] = centre[d];
+                centre[d] = right;
+                right = sum;
+            }
+#pragma GCC unroll 8
+            for (std::int32_t d = Depth - 1; d > 0; --d)
+                columns[d] = columns[d - 1];
+            columns[0] = next;
+        }
+    }
+
+    TCell* const* FCells;
+    std::int32_t FCount;
+    const std::int32_t* FSeam;
+    bool FInserted;
+    std::int32_t FChangedFirst = 0;
+    std::int32_t FChangedLast = -1;
+};
+
 template <bool Saturating, typename TCell>
 void RepairAcrossColumns(TCell* const* cells, std::int32_t lines, std::int32_t count, const std::int32_t* seam,
                          bool inserted)
 {
-    using TSum = decltype(TCell::VerticalSum);
-    const auto add = [](std::int64_t energy, std::int64_t least) {
-        return Saturating ? SaturatingAdd(energy, least) : energy + least;
-    };
-    // The sum position p of row line gets from the row above, with the ends' fewer neighbours.
-    const auto fresh = [&](std::int32_t line, std::int32_t p) {
-        const std::int32_t up = line - 1;
-        std::int64_t least = cells[p][up].VerticalSum;
-        if (p > 0)
-            least = std::min<std::int64_t>(least, cells[p - 1][up].VerticalSum);
-        if (p + 1 < count)
-            least = std::min<std::int64_t>(least, cells[p + 1][up].VerticalSum);
-        return add(cells[p][line].Energy, least);
-    };
+    constexpr std::int32_t depth = 8;
     std::int32_t changedFirst = count;
     std::int32_t changedLast = -1;
-    const auto store = [&](TCell& cell, std::int64_t sum, std::int32_t p) {
-        if (sum != cell.VerticalSum) {
-            cell.VerticalSum = static_cast<TSum>(sum);
-            changedFirst = std::min(changedFirst, p);
-            changedLast = std::max(changedLast, p);
-        }
-    };
-    const auto window = [&](std::int32_t line, std::int32_t& first, std::int32_t& last) {
-        RepairStretch(seam, line, count, inserted, changedFirst, changedLast, first, last);
-    };
-
     std::int32_t first;
     std::int32_t last;
-    window(0, first, last);
-    for (std::int32_t p = first; p <= last; ++p)
-        store(cells[p][0], cells[p][0].Energy, p);
-
-    for (std::int32_t line = 1; line < lines; line += 2) {
-        window(line, first, last);
-        if (line + 1 == lines) {
-            for (std::int32_t p = first; p <= last; ++p)
-                store(cells[p][line], fresh(line, p), p);
-            break;
+    RepairStretch(seam, 0, count, inserted, changedFirst, changedLast, first, last);
+    for (std::int32_t p = first; p <= last; ++p) {
+        auto& cell = cells[p][0];
+        if (cell.VerticalSum != cell.Energy) {
+            cell.VerticalSum = cell.Energy;
+            changedFirst = std::min(changedFirst, p);
+            changedLast = p;
         }
-        // The second row's seam neighbourhood reaches at most one beyond the first row's
-        // stretch on the right (two seam positions a column apart, and an insertion's
-        // extra column); on the left it never passes first - 1.
-        const std::int32_t below = line + 1;
-        const std::int32_t previous = seam[line];
-        const std::int32_t seamLast = std::max(seam[below], previous) + (inserted ? 3 : 2);
-        const std::int32_t first1 = std::max(first - 1, 0);
-        const std::int32_t last1 = std::min(std::max(last + 1, seamLast), count - 1);
-        // The run where the first row has both neighbours above and the second row, one
-        // column behind, has both neighbours in the first row.
-        const std::int32_t runFirst = std::max(first, 2);
-        const std::int32_t runLast = std::min(last, count - 2);
-        const auto firstRow = [&](std::int32_t p) {
-            TCell& cell = cells[p][line];
-            const std::int64_t sum = fresh(line, p);
-            if (sum != cell.VerticalSum)
-                cell.VerticalSum = static_cast<TSum>(sum);
-        };
-        if (runFirst > runLast) {
-            for (std::int32_t p = first; p <= last; ++p)
-                firstRow(p);
-            for (std::int32_t q = first1; q <= last1; ++q)
-                store(cells[q][below], fresh(below, q), q);
-            continue;
-        }
-        for (std::int32_t p = first; p < runFirst; ++p)
-            firstRow(p);
-        for (std::int32_t q = first1; q < runFirst - 1; ++q)
-            store(cells[q][below], fresh(below, q), q);
-        // here points at (p, line): the row above is here[-1], the row below here[1].
-        TCell* behind = cells[runFirst - 1] + line;
-        TCell* here = cells[runFirst] + line;
-        std::int64_t aboveLeft = behind[-1].VerticalSum;
-        std::int64_t aboveCentre = here[-1].VerticalSum;
-        std::int64_t rowLeft = cells[runFirst - 2][line].VerticalSum;
-        std::int64_t rowCentre = behind->VerticalSum;
-        std::int32_t belowFirst = count;
-        std::int32_t belowLast = -1;
-        // When the row below starts a cache line of its columns, that line has not been
-        // read yet: ask for it a few columns ahead.
-        constexpr std::int32_t perLine = 64 / static_cast<std::int32_t>(sizeof(TCell));
-        const bool fetchBelow = below % perLine == 0;
-        for (std::int32_t p = runFirst; p <= runLast; ++p) {
-            if (fetchBelow)
-                Prefetch(cells[std::min(p + 16, count - 1)] + below);
-            TCell* next = cells[p + 1] + line;
-            const std::int64_t aboveRight = next[-1].VerticalSum;
-            const std::int64_t rowRight = add(here->Energy, Min3(aboveLeft, aboveCentre, aboveRight));
-            here->VerticalSum = static_cast<TSum>(rowRight);
-            TCell& cellBelow = behind[1];
-            const std::int64_t sum = add(cellBelow.Energy, Min3(rowLeft, rowCentre, rowRight));
-            if (sum != cellBelow.VerticalSum) {
-                cellBelow.VerticalSum = static_cast<TSum>(sum);
-                belowFirst = std::min(belowFirst, p - 1);
-                belowLast = p - 1;
-            }
-            aboveLeft = aboveCentre;
-            aboveCentre = aboveRight;
-            rowLeft = rowCentre;
-            rowCentre = rowRight;
-            behind = here;
-            here = next;
-        }
-        changedFirst = std::min(changedFirst, belowFirst);
-        changedLast = std::max(changedLast, belowLast);
-        for (std::int32_t p = runLast + 1; p <= last; ++p)
-            firstRow(p);
-        for (std::int32_t q = runLast; q <= last1; ++q)
-            store(cells[q][below], fresh(below, q), q);
+    }
+    TColumnRepair<depth, Saturating, TCell> bands(cells, count, seam, inserted);
+    TColumnRepair<1, Saturating, TCell> single(cells, count, seam, inserted);
+    std::int32_t line = 1;
+    for (; line + depth <= lines; line += depth) {
+        RepairStretch(seam, line, count, inserted, changedFirst, changedLast, first, last);
+        bands.Band(line, first, last, changedFirst, changedLast);
+    }
+    for (; line < lines; ++line) {
+        RepairStretch(seam, line, count, inserted, changedFirst, changedLast, first, last);
+        single.Band(line, first, last, changedFirst, changedLast);
     }
 }
 
