@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
-#include <type_traits>
-
 
 namespace {
 
@@ -80,8 +78,8 @@ public:
         }
     }
 
-    // dst[j] = src[j] for the rows j whose seam position is at most column (Right false)
-    // or beyond it (Right true).
+    // dst[j] = src[j] for the rows j whose seam position is at most column (Beyond false)
+    // or beyond it (Beyond true).
     template <bool Beyond, typename T> void TakeRows(T* dst, const T* src, std::int32_t column) const
     {
         for (std::size_t b = 0; b < FLow.size(); ++b) {
