@@ -42,17 +42,6 @@ std::int64_t Magnitude(std::int64_t value)
     return value == INT64_MIN ? INT64_MAX : std::abs(value);
 }
 
-template <typename T> void RemoveFromColumn(T* column, std::int32_t at, std::int32_t count)
-{
-    if (at + 1 < count)
-        std::memmove(column + at, column + at + 1, static_cast<std::size_t>(count - at - 1) * sizeof(T));
-}
-
-template <typename T> void DuplicateInColumn(T* column, std::int32_t at, std::int32_t count)
-{
-    std::memmove(column + at + 1, column + at, static_cast<std::size_t>(count - at) * sizeof(T));
-}
-
 // A vertical seam's block columns (one per block row) summarised by bands of rows: the
 // column moves pass over a whole band that the seam keeps to one side of, and copy a band
 // that lies wholly on the moving side in one piece.
@@ -890,6 +879,10 @@ void TSeemWayRatio::FindVerticalSeam()
     FVerticalState = ssCurrent;
     if (FNx == 0 || FNy == 0)
         return;
+    // Horizontal seams leave the columns a little into their slots; the vertical search
+    // wants them on cache lines again. It starts afresh after those anyway.
+    if (state == ssStale)
+        WithEnergy([&](auto& energy) { energy.Realign(FNy); });
     if (state == ssStale || !FIncrementalSums)
         ComputeVerticalSums();
     else if (state != ssCurrent)
@@ -1056,8 +1049,8 @@ void TSeemWayRatio::ApplyGridSeam(TGridSeam kind, std::span<const std::int32_t> 
     switch (kind) {
     case gsRemoveHorizontal:
         for (std::int32_t i = 0; i < FNx; ++i) {
-            RemoveFromColumn(FIntensity.Column(i), seam[i], FNy);
-            RemoveFromColumn(FGradient.Column(i), seam[i], FNy);
+            FIntensity.RemoveAt(i, seam[i], FNy);
+            FGradient.RemoveAt(i, seam[i], FNy);
             FTouchedColumns.insert(FTouchedColumns.end(), {i, i});
             FTouchedRows.insert(FTouchedRows.end(), {seam[i], seam[i] - 1});
         }
@@ -1065,8 +1058,8 @@ void TSeemWayRatio::ApplyGridSeam(TGridSeam kind, std::span<const std::int32_t> 
         break;
     case gsInsertHorizontal:
         for (std::int32_t i = 0; i < FNx; ++i) {
-            DuplicateInColumn(FIntensity.Column(i), seam[i], FNy);
-            DuplicateInColumn(FGradient.Column(i), seam[i], FNy);
+            FIntensity.DuplicateAt(i, seam[i], FNy);
+            FGradient.DuplicateAt(i, seam[i], FNy);
             FTouchedColumns.insert(FTouchedColumns.end(), {i, i});
             FTouchedRows.insert(FTouchedRows.end(), {seam[i], seam[i] + 1});
         }
@@ -1116,8 +1109,8 @@ void TSeemWayRatio::RemoveHorizontalSeam()
     DeferGridSeam(gsRemoveHorizontal, seam);
     WithEnergy([&](auto& energy) {
         for (std::int32_t i = 0; i < FNx; ++i) {
-            RemoveFromColumn(energy.Column(i), seam[i], FNy);
-            RemoveFromColumn(FHorizontalSums.Column(i), seam[i], FNy);
+            energy.RemoveAt(i, seam[i], FNy);
+            FHorizontalSums.RemoveAt(i, seam[i], FNy);
         }
     });
     --FNy;
@@ -1135,9 +1128,9 @@ bool TSeemWayRatio::InsertHorizontalSeam()
     WithEnergy([&](auto& energy) {
         for (std::int32_t i = 0; i < FNx; ++i) {
             const std::int32_t s = seam[i];
-            DuplicateInColumn(FHorizontalSums.Column(i), s, FNy);
+            FHorizontalSums.DuplicateAt(i, s, FNy);
+            energy.DuplicateAt(i, s, FNy);
             auto* cells = energy.Column(i);
-            DuplicateInColumn(cells, s, FNy);
             AddPenalty(cells[s].Energy);
             AddPenalty(cells[s + 1].Energy);
         }

@@ -20,6 +20,7 @@
 // instead of the whole grid; both ways give the same sums.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <span>
 #include <vector>
@@ -51,6 +52,9 @@ inline std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b)
 // current width serve as the spares a rotation needs. The cells start as zero bits
 // (T must be valid as all zeros); the memory comes straight from the page allocator,
 // which hands out zeroed pages, so a large grid is not cleared twice.
+// Each column array lies in a slot of its own; taking an entry out of a column (or
+// duplicating one) moves whichever part of the column is shorter, so a column may start
+// a little into its slot until Realign puts it back.
 template <typename T> class TBlockGrid {
 public:
     TBlockGrid() = default;
@@ -72,10 +76,12 @@ public:
             throw std::bad_alloc();
         FStore = store;
         FStoreSize = bytes;
+        FPitch = pitch;
         T* first = static_cast<T*>(store); // page aligned
         FColumns.resize(static_cast<std::size_t>(columns));
         for (std::int32_t i = 0; i < columns; ++i)
             FColumns[i] = first + static_cast<std::size_t>(i) * pitch;
+        FDrifted = false;
     }
     bool Allocated() const { return FStore != nullptr; }
     T* Column(std::int32_t i) const { return FColumns[i]; }
@@ -92,6 +98,50 @@ public:
             FColumns[i] = FColumns[i + 1];
         FColumns[last] = dropped;
     }
+    // Takes entry at out of column i, which holds count entries; the entries after it
+    // move up one.
+    void RemoveAt(std::int32_t i, std::int32_t at, std::int32_t count)
+    {
+        T* column = FColumns[i];
+        if (at < count - at - 1) {
+            std::memmove(column + 1, column, static_cast<std::size_t>(at) * sizeof(T));
+            FColumns[i] = column + 1;
+            FDrifted = true;
+        } else if (at + 1 < count) {
+            std::memmove(column + at, column + at + 1, static_cast<std::size_t>(count - at - 1) * sizeof(T));
+        }
+    }
+    // Puts a copy of entry at of column i (count entries, fewer than the capacity) right
+    // after it. A column that has no room left after it in its slot has drifted into the
+    // slot, so there is always room on one side.
+    void DuplicateAt(std::int32_t i, std::int32_t at, std::int32_t count)
+    {
+        T* column = FColumns[i];
+        const bool roomBefore = column > Slot(column);
+        const bool roomAfter = column + count < Slot(column) + FPitch;
+        if (roomBefore && (at + 1 < count - at || !roomAfter)) {
+            std::memmove(column - 1, column, static_cast<std::size_t>(at + 1) * sizeof(T));
+            FColumns[i] = column - 1;
+            return;
+        }
+        std::memmove(column + at + 1, column + at, static_cast<std::size_t>(count - at) * sizeof(T));
+    }
+    // Moves every column of count entries back to the start of its slot, where the
+    // columns begin on cache lines.
+    void Realign(std::int32_t count)
+    {
+        if (!FDrifted)
+            return;
+        for (T*& column : FColumns) {
+            T* slot = Slot(column);
+            if (column != slot) {
+                std::memmove(slot, column, static_cast<std::size_t>(count) * sizeof(T));
+                column = slot;
+            }
+        }
+        FDrifted = false;
+    }
+
     // Columns from .. last - 1 move one place right; the array of column last comes in at from.
     void RotateRight(std::int32_t from, std::int32_t last)
     {
@@ -110,9 +160,17 @@ private:
         FStoreSize = 0;
         FColumns.clear();
     }
+    // The start of the slot a column array lies in.
+    T* Slot(T* column) const
+    {
+        T* first = static_cast<T*>(FStore);
+        return first + static_cast<std::size_t>(column - first) / FPitch * FPitch;
+    }
 
     void* FStore = nullptr;
     std::size_t FStoreSize = 0;
+    std::size_t FPitch = 0;
+    bool FDrifted = false;
     std::vector<T*> FColumns;
 };
 

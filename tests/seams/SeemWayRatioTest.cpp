@@ -67,6 +67,53 @@ TEST(SeemWayRatioTest, RefusesImpossibleGrids)
 }
 
 // ---------------------------------------------------------------------------------------
+// Block grid columns
+
+// Entries taken out of columns and duplicated in them, with whole columns rotated and the
+// columns put back in their slots now and then, against plain vectors doing the same.
+TEST(SeemWayRatioTest, GridColumnsKeepTheirEntriesWhicheverSideMoves)
+{
+    constexpr std::int32_t columns = 5;
+    constexpr std::int32_t capacity = 21; // slots of 24 entries of 8 bytes: room to drift
+    TBlockGrid<std::int64_t> grid;
+    grid.Allocate(columns, capacity);
+    std::vector<std::vector<std::int64_t>> model(columns);
+    std::int32_t count = capacity;
+    for (std::int32_t i = 0; i < columns; ++i)
+        for (std::int32_t j = 0; j < count; ++j) {
+            grid.At(i, j) = i * 1000 + j;
+            model[i].push_back(i * 1000 + j);
+        }
+    std::mt19937 random(11);
+    for (std::int32_t step = 0; step < 400; ++step) {
+        const std::uint32_t operation = random() % 8;
+        if (operation < 3 && count > 1) {
+            for (std::int32_t i = 0; i < columns; ++i) {
+                const auto at = static_cast<std::int32_t>(random() % count);
+                grid.RemoveAt(i, at, count);
+                model[i].erase(model[i].begin() + at);
+            }
+            --count;
+        } else if (operation < 6 && count < capacity) {
+            for (std::int32_t i = 0; i < columns; ++i) {
+                const auto at = static_cast<std::int32_t>(random() % count);
+                grid.DuplicateAt(i, at, count);
+                model[i].insert(model[i].begin() + at + 1, model[i][at]);
+            }
+            ++count;
+        } else if (operation == 6) {
+            grid.RotateLeft(1, columns - 1);
+            std::rotate(model.begin() + 1, model.begin() + 2, model.end());
+        } else {
+            grid.Realign(count);
+        }
+        for (std::int32_t i = 0; i < columns; ++i)
+            for (std::int32_t j = 0; j < count; ++j)
+                ASSERT_EQ(grid.At(i, j), model[i][j]) << "step " << step << ", column " << i << ", entry " << j;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
 // Intensity and gradient
 
 TEST(SeemWayRatioTest, IntensitySumsTheLargestChannelOfEveryPixelOfABlock)
