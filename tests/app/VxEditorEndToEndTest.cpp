@@ -23,37 +23,15 @@
 #include "exchange/VxExchange.h"
 #include "imaging/VxBitmap.h"
 
+#include "VxProgramDriver.h"
+
 namespace {
 
-namespace fs = std::filesystem;
+using namespace vxtest;
 
 constexpr ULONG_PTR prbDrop = 0x50524F44;
 constexpr ULONG_PTR prbCommand = 0x444E4D43;
 constexpr ULONG_PTR prbQuery = 0x59524551;
-
-fs::path HostPath(const char* path)
-{
-    std::string text = path;
-    if (!text.empty() && text.front() == '/')
-        text = "Z:" + text;
-    for (char& c : text)
-        if (c == '/')
-            c = '\\';
-    return fs::path(text);
-}
-
-fs::path AppDataFolder()
-{
-    wchar_t folder[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-    return folder;
-}
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream stream(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-}
 
 // The pixel (x, y) of every generated picture: R = x, G = y, B = x + y (all mod 256).
 void WriteBmp(const fs::path& path, int width, int height)
@@ -120,78 +98,18 @@ std::map<std::string, std::string> ParseState(const std::string& line)
     return values;
 }
 
-class TProgram {
+// One copy of the program; one still running when the test ends is ended.
+class TProgram : public TProgramDriver {
 public:
-    explicit TProgram(const std::string& name)
-    {
-        static std::atomic<int> counter{0};
-        FBaseName = L"VxEdit" + std::wstring(name.begin(), name.end()) + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                    std::to_wstring(++counter);
-        FFolder = fs::temp_directory_path() / FBaseName;
-        fs::remove_all(FFolder);
-        fs::create_directories(FFolder / L"Languages");
-        fs::copy_file(HostPath(VELLORIA_EXE), FFolder / (FBaseName + L".exe"));
-        for (const char* file : {"English.ini", "Russian.ini"})
-            fs::copy_file(HostPath(VELLORIA_LANGUAGES) / file, FFolder / L"Languages" / file);
-        fs::remove_all(AppDataFolder() / FBaseName);
-    }
-    ~TProgram()
-    {
-        if (FProcess) {
-            TerminateProcess(FProcess, 99);
-            WaitForSingleObject(FProcess, 10000);
-            CloseHandle(FProcess);
-        }
-        std::error_code error;
-        fs::remove_all(FFolder, error);
-        fs::remove_all(AppDataFolder() / FBaseName, error);
-    }
-    TProgram(const TProgram&) = delete;
-    TProgram& operator=(const TProgram&) = delete;
+    explicit TProgram(const std::string& name) : TProgramDriver(L"VxEdit", name, 20000) {}
 
-    fs::path Pictures() const { return FFolder / L"pictures"; }
+    fs::path Pictures() const { return Folder() / L"pictures"; }
 
-    bool Start(const std::wstring& argument = L"")
-    {
-        FLog = FFolder / (L"run" + std::to_wstring(++FRuns) + L".log");
-        SetEnvironmentVariableW(L"VELLORIA_TEST_PROBE", FLog.c_str());
-        std::wstring commandLine = L"\"" + (FFolder / (FBaseName + L".exe")).wstring() + L"\"";
-        if (!argument.empty())
-            commandLine += L" \"" + argument + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        const BOOL created = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, FFolder.c_str(), &startup, &info);
-        SetEnvironmentVariableW(L"VELLORIA_TEST_PROBE", nullptr);
-        if (!created)
-            return false;
-        CloseHandle(info.hThread);
-        FProcess = info.hProcess;
-        FProcessId = info.dwProcessId;
-        return WaitForLog("idle") && (FWindow = FindMainWindow()) != nullptr;
-    }
-
-    // Posts the close request and waits for the process's exit code.
-    DWORD WaitForExit(int timeoutMs = 20000)
-    {
-        if (!FProcess)
-            return FExitCode;
-        if (WaitForSingleObject(FProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
-            return STILL_ACTIVE;
-        GetExitCodeProcess(FProcess, &FExitCode);
-        CloseHandle(FProcess);
-        FProcess = nullptr;
-        return FExitCode;
-    }
+    // Waits for the process's exit code (STILL_ACTIVE when it does not end in time).
+    DWORD WaitForExit(int timeoutMs = 20000) { return WaitForEnd(static_cast<DWORD>(timeoutMs)); }
     void Close() { PostMessageW(FWindow, WM_CLOSE, 0, 0); }
     bool Running() const { return FProcess && WaitForSingleObject(FProcess, 0) == WAIT_TIMEOUT; }
 
-    bool Send(ULONG_PTR command, const void* data = nullptr, std::size_t size = 0)
-    {
-        COPYDATASTRUCT copy{command, static_cast<DWORD>(size), const_cast<void*>(data)};
-        DWORD_PTR result = 0;
-        return SendMessageTimeoutW(FWindow, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG, 20000, &result) && result;
-    }
     bool Command(const std::wstring& text) { return Send(prbCommand, text.data(), text.size() * sizeof(wchar_t)); }
     // Posted, for commands that open a modal box.
     void PostCommand(const std::wstring& text)
@@ -203,7 +121,7 @@ public:
     {
         if (!Send(prbQuery))
             return {};
-        std::istringstream lines(ReadAll(FLog));
+        std::istringstream lines(Log());
         std::string last;
         for (std::string line; std::getline(lines, line);)
             if (line.rfind("state ", 0) == 0)
@@ -220,19 +138,6 @@ public:
         header->fWide = TRUE;
         std::memcpy(block.data() + sizeof(DROPFILES), name.c_str(), name.size() * sizeof(wchar_t));
         return Send(prbDrop, block.data(), block.size());
-    }
-
-    bool WaitForLog(const std::string& needle, int timeoutMs = 30000) const
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (std::chrono::steady_clock::now() < end) {
-            if (ReadAll(FLog).find(needle) != std::string::npos)
-                return true;
-            if (FProcess && WaitForSingleObject(FProcess, 0) == WAIT_OBJECT_0)
-                return ReadAll(FLog).find(needle) != std::string::npos;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
     }
 
     // The message boxes (dialogs) the program shows, waited for up to timeoutMs.
@@ -263,41 +168,6 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     }
-
-private:
-    HWND FindMainWindow() const
-    {
-        struct TSearch {
-            DWORD ProcessId;
-            HWND Found;
-        } search{FProcessId, nullptr};
-        struct TCallback {
-            static BOOL CALLBACK Visit(HWND window, LPARAM data)
-            {
-                auto& s = *reinterpret_cast<TSearch*>(data);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(window, &pid);
-                wchar_t className[64] = {};
-                GetClassNameW(window, className, 64);
-                if (pid == s.ProcessId && std::wstring(className) == L"TMainForm") {
-                    s.Found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            }
-        };
-        EnumWindows(TCallback::Visit, reinterpret_cast<LPARAM>(&search));
-        return search.Found;
-    }
-
-    std::wstring FBaseName;
-    fs::path FFolder;
-    fs::path FLog;
-    int FRuns = 0;
-    HANDLE FProcess = nullptr;
-    DWORD FProcessId = 0;
-    DWORD FExitCode = 0;
-    HWND FWindow = nullptr;
 };
 
 std::pair<int, int> Pair(const std::string& text)

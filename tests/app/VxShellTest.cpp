@@ -17,9 +17,11 @@
 #include "settings/VxSDF.h"
 #include "settings/VxStreams.h"
 
+#include "VxProgramDriver.h"
+
 namespace {
 
-namespace fs = std::filesystem;
+using namespace vxtest;
 
 constexpr TVxGuid MainFormNode{0x7AF6D7FF, 0x618B, 0x41D9, {0x88, 0x2E, 0x41, 0x9D, 0x50, 0x0D, 0xF2, 0x8B}};
 // The probe's WM_COPYDATA commands.
@@ -32,32 +34,6 @@ constexpr ULONG_PTR prbCaptions = 0x53504143;
 const std::string RussianFile = "&\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB";
 const std::string RussianStandard = "\xD0\xA1\xD1\x82\xD0\xB0\xD0\xBD\xD0\xB4\xD0\xB0\xD1\x80\xD1\x82\xD0\xBD\xD0\xB0\xD1\x8F";
 
-// Paths of the build are Linux paths when the test runs under Wine.
-fs::path HostPath(const char* path)
-{
-    std::string text = path;
-    if (!text.empty() && text.front() == '/')
-        text = "Z:" + text;
-    for (char& c : text) {
-        if (c == '/')
-            c = '\\';
-    }
-    return fs::path(text);
-}
-
-fs::path AppDataFolder()
-{
-    wchar_t folder[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-    return folder;
-}
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream stream(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-}
-
 void WriteAll(const fs::path& path, const std::string& bytes)
 {
     fs::create_directories(path.parent_path());
@@ -69,51 +45,11 @@ std::string Bytes(const TVxMemoryStream& stream)
     return {stream.Bytes().begin(), stream.Bytes().end()};
 }
 
-// One copy of the program under its own name in its own folder.
-class TProgram {
+// One copy of the program; it is closed the way the user closes it when the test ends.
+class TProgram : public TProgramDriver {
 public:
-    explicit TProgram(const std::string& name)
-    {
-        static std::atomic<int> counter{0};
-        FBaseName = L"VxShell" + std::wstring(name.begin(), name.end()) + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-        FFolder = fs::temp_directory_path() / FBaseName;
-        fs::remove_all(FFolder);
-        fs::create_directories(FFolder / L"Languages");
-        fs::copy_file(HostPath(VELLORIA_EXE), FFolder / (FBaseName + L".exe"));
-        for (const char* file : {"English.ini", "Russian.ini"})
-            fs::copy_file(HostPath(VELLORIA_LANGUAGES) / file, FFolder / L"Languages" / file);
-        fs::remove_all(AppDataFolder() / FBaseName);
-    }
-    ~TProgram()
-    {
-        Stop();
-        std::error_code error;
-        fs::remove_all(FFolder, error);
-        fs::remove_all(AppDataFolder() / FBaseName, error);
-    }
-
-    fs::path StateFile() const { return AppDataFolder() / FBaseName / (FBaseName + L".cfg"); }
-    fs::path Folder() const { return FFolder; }
-
-    bool Start(const std::wstring& argument = L"")
-    {
-        FLog = FFolder / (L"run" + std::to_wstring(++FRuns) + L".log");
-        SetEnvironmentVariableW(L"VELLORIA_TEST_PROBE", FLog.c_str());
-        std::wstring commandLine = L"\"" + (FFolder / (FBaseName + L".exe")).wstring() + L"\"";
-        if (!argument.empty())
-            commandLine += L" \"" + argument + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        const BOOL created = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, FFolder.c_str(), &startup, &info);
-        SetEnvironmentVariableW(L"VELLORIA_TEST_PROBE", nullptr);
-        if (!created)
-            return false;
-        CloseHandle(info.hThread);
-        FProcess = info.hProcess;
-        FProcessId = info.dwProcessId;
-        return WaitForLog("idle") && (FWindow = FindMainWindow()) != nullptr;
-    }
+    explicit TProgram(const std::string& name) : TProgramDriver(L"VxShell", name, 10000) {}
+    ~TProgram() { Stop(); }
 
     // Closes the main window the way the user does and waits for the exit code.
     DWORD Stop()
@@ -122,37 +58,12 @@ public:
             return FExitCode;
         if (FWindow && IsWindow(FWindow))
             PostMessageW(FWindow, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(FProcess, 20000) != WAIT_OBJECT_0)
+        if (WaitForEnd(20000) == STILL_ACTIVE) {
             TerminateProcess(FProcess, 99);
-        GetExitCodeProcess(FProcess, &FExitCode);
-        CloseHandle(FProcess);
-        FProcess = nullptr;
+            WaitForEnd(10000);
+        }
         FWindow = nullptr;
         return FExitCode;
-    }
-
-    HWND Window() const { return FWindow; }
-
-    bool Send(ULONG_PTR command, const void* data = nullptr, std::size_t size = 0)
-    {
-        COPYDATASTRUCT copy{command, static_cast<DWORD>(size), const_cast<void*>(data)};
-        DWORD_PTR result = 0;
-        return SendMessageTimeoutW(FWindow, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG, 10000, &result) && result;
-    }
-
-    std::string Log() const { return ReadAll(FLog); }
-
-    bool WaitForLog(const std::string& needle, int timeoutMs = 30000) const
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (std::chrono::steady_clock::now() < end) {
-            if (Log().find(needle) != std::string::npos)
-                return true;
-            if (FProcess && WaitForSingleObject(FProcess, 0) == WAIT_OBJECT_0)
-                return Log().find(needle) != std::string::npos;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
     }
 
     // Top-level windows of the program that are visible, other than the main window.
@@ -177,41 +88,6 @@ public:
         EnumWindows(TCallback::Visit, reinterpret_cast<LPARAM>(&search));
         return search.Count;
     }
-
-private:
-    HWND FindMainWindow() const
-    {
-        struct TSearch {
-            DWORD ProcessId;
-            HWND Found;
-        } search{FProcessId, nullptr};
-        struct TCallback {
-            static BOOL CALLBACK Visit(HWND window, LPARAM data)
-            {
-                auto& s = *reinterpret_cast<TSearch*>(data);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(window, &pid);
-                wchar_t className[64] = {};
-                GetClassNameW(window, className, 64);
-                if (pid == s.ProcessId && std::wstring(className) == L"TMainForm") {
-                    s.Found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            }
-        };
-        EnumWindows(TCallback::Visit, reinterpret_cast<LPARAM>(&search));
-        return search.Found;
-    }
-
-    std::wstring FBaseName;
-    fs::path FFolder;
-    fs::path FLog;
-    int FRuns = 0;
-    HANDLE FProcess = nullptr;
-    DWORD FProcessId = 0;
-    DWORD FExitCode = 0;
-    HWND FWindow = nullptr;
 };
 
 struct TMainFormState {
