@@ -145,26 +145,11 @@ public:
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
-            struct TSearch {
-                DWORD ProcessId;
-                std::vector<HWND> Found;
-            } search{FProcessId, {}};
-            struct TCallback {
-                static BOOL CALLBACK Visit(HWND window, LPARAM data)
-                {
-                    auto& s = *reinterpret_cast<TSearch*>(data);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(window, &pid);
-                    wchar_t className[64] = {};
-                    GetClassNameW(window, className, 64);
-                    if (pid == s.ProcessId && IsWindowVisible(window) && std::wstring(className) == L"#32770")
-                        s.Found.push_back(window);
-                    return TRUE;
-                }
-            };
-            EnumWindows(TCallback::Visit, reinterpret_cast<LPARAM>(&search));
-            if (!search.Found.empty() || std::chrono::steady_clock::now() >= end)
-                return search.Found;
+            const auto found = Windows([](HWND window, const std::wstring& className) {
+                return IsWindowVisible(window) && className == L"#32770";
+            });
+            if (!found.empty() || std::chrono::steady_clock::now() >= end)
+                return found;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     }

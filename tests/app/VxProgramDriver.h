@@ -13,6 +13,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vxtest {
 
@@ -145,13 +146,14 @@ protected:
     DWORD FExitCode = 0;
     HWND FWindow = nullptr;
 
-private:
-    HWND FindMainWindow() const
+    // The program's top-level windows for which keep(window, class name) holds.
+    template <typename TKeep> std::vector<HWND> Windows(const TKeep& keep) const
     {
         struct TSearch {
             DWORD ProcessId;
-            HWND Found;
-        } search{FProcessId, nullptr};
+            const TKeep& Keep;
+            std::vector<HWND> Found;
+        } search{FProcessId, keep, {}};
         struct TCallback {
             static BOOL CALLBACK Visit(HWND window, LPARAM data)
             {
@@ -160,15 +162,20 @@ private:
                 GetWindowThreadProcessId(window, &pid);
                 wchar_t className[64] = {};
                 GetClassNameW(window, className, 64);
-                if (pid == s.ProcessId && std::wstring(className) == L"TMainForm") {
-                    s.Found = window;
-                    return FALSE;
-                }
+                if (pid == s.ProcessId && s.Keep(window, std::wstring(className)))
+                    s.Found.push_back(window);
                 return TRUE;
             }
         };
         EnumWindows(TCallback::Visit, reinterpret_cast<LPARAM>(&search));
         return search.Found;
+    }
+
+private:
+    HWND FindMainWindow() const
+    {
+        const auto found = Windows([](HWND, const std::wstring& className) { return className == L"TMainForm"; });
+        return found.empty() ? nullptr : found.front();
     }
 
     UINT FSendTimeoutMs;

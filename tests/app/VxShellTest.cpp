@@ -69,24 +69,10 @@ public:
     // Top-level windows of the program that are visible, other than the main window.
     int OtherVisibleWindows() const
     {
-        struct TSearch {
-            DWORD ProcessId;
-            HWND Main;
-            int Count;
-        } search{FProcessId, FWindow, 0};
-        struct TCallback {
-            static BOOL CALLBACK Visit(HWND window, LPARAM data)
-            {
-                auto& s = *reinterpret_cast<TSearch*>(data);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(window, &pid);
-                if (pid == s.ProcessId && window != s.Main && IsWindowVisible(window))
-                    ++s.Count;
-                return TRUE;
-            }
-        };
-        EnumWindows(TCallback::Visit, reinterpret_cast<LPARAM>(&search));
-        return search.Count;
+        const HWND main = FWindow;
+        return static_cast<int>(
+            Windows([main](HWND window, const std::wstring&) { return window != main && IsWindowVisible(window); })
+                .size());
     }
 };
 
