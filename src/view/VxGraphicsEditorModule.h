@@ -90,8 +90,7 @@ public:
     TVxToolbarItem* RedoToolButton = nullptr;
     TVxToolbarSeparator* EditToolbarSeparator = nullptr;
     const std::vector<TVxMenuItem*>& RecentFileItems() const { return FRecentItems; }
-
-protected:
+    // A separator on the standard toolbar, at its end or before an item.
     TVxToolbarSeparator& AppendToolbarSeparator(const TVxToolbarItem* before = nullptr);
 
 private:
