@@ -61,7 +61,6 @@ LRESULT TMainForm::TClientArea::WndProc(UINT message, WPARAM wParam, LPARAM lPar
 
 TMainForm::TMainForm(TVxComponent* owner) : TVxForm(owner)
 {
-    MainForm = this;
     CreateMenus();
     CreateFormWindow(L"TMainForm", Application->Title(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, ScaleForDpi(DefaultClientWidth),
                      ScaleForDpi(DefaultClientHeight));

@@ -32,26 +32,29 @@ private:
 
 TModule* Module = nullptr;
 
+// Every module gets the main window to put its menu items, toolbars and panels into.
 // Modules not built yet keep their places in comments; each joins here at its step.
 void TModule::DataModuleCreate()
 {
     // 1a. The shared image list.
     SharedImages = &CommonDataModule->New24TBXImageList;
-    // 1b. The graphics editor creates the main window with its menus and toolbars, and
-    //     the hand tool.
-    Application->CreateModule(GraphicsEditor);
+    // 1b. The main window; the graphics editor with its menus, toolbars and the hand tool.
+    Application->CreateForm(MainForm);
+    TMainForm& form = *MainForm;
+    Application->CreateModule(GraphicsEditor, form);
     // 1c. The demonstration folder.
     GraphicsEditor->SetDemoFolder((Application->ExeName().parent_path() / L"Demo").wstring() + L"\\");
     // 1d. The editor's items carry their fixed image indices from the start.
-    // 1e. Service modules (printing, help, demonstrations, about) join here; the tool panel.
-    Application->CreateModule(ToolPanel);
+    // 1e. Service modules: system information, printing, help, demonstrations, the
+    //     lesson editor and about join here. Then the tool panel.
+    Application->CreateModule(ToolPanel, form);
     ToolPanel->SetWrap();
     // 1f. A separator closes the standard toolbar.
     GraphicsEditor->AppendToolbarSeparator();
     // 1g. The original-image and rotate tools join here.
     // 1h. The progress meter in the status bar.
-    MainForm->CreateProgressMeter();
-    // 2. The tools, in tool-panel order.
+    form.CreateProgressMeter();
+    // 2. The tools, in tool-panel order, join here.
     if (const char* log = std::getenv("VELLORIA_TEST_PROBE"); log && *log) {
         TVxTestProbe* probe = nullptr;
         Application->CreateModule(probe, std::filesystem::u8path(log));
