@@ -773,6 +773,9 @@ void TSeemWayRatio::InvalidateSeams()
 
 void TSeemWayRatio::ComputeHorizontalSums()
 {
+    // Vertical seams leave these columns alone, so a column beyond the grid's width while
+    // horizontal seams changed the column length can come back into use with its old drift.
+    FHorizontalSums.Rewind();
     std::int64_t* const* sums = FHorizontalSums.Columns();
     WithEnergy([&](auto& energy) {
         const auto* first = energy.Column(0);

@@ -142,10 +142,23 @@ public:
         FDrifted = false;
     }
 
-    // Columns from .. last - 1 move one place right; the array of column last comes in at from.
+    // Puts every column back at the start of its slot without keeping its entries, for a
+    // grid about to be written afresh. A column left out of the entry moves while the
+    // columns in use changed length may lie so far into its slot that the current length
+    // no longer fits there.
+    void Rewind()
+    {
+        for (T*& column : FColumns)
+            column = Slot(column);
+        FDrifted = false;
+    }
+
+    // Columns from .. last - 1 move one place right; the array of column last comes in at
+    // from, at the start of its slot: it is a spare, whose entries the caller overwrites,
+    // and it may have drifted while it was in use at another length.
     void RotateRight(std::int32_t from, std::int32_t last)
     {
-        T* incoming = FColumns[last];
+        T* incoming = Slot(FColumns[last]);
         for (std::int32_t i = last; i > from; --i)
             FColumns[i] = FColumns[i - 1];
         FColumns[from] = incoming;
