@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "seams/SeemTestPictures.h"
+#include "seams/SeamSums.h"
 #include "seams/SeemWayRatio.h"
 
 namespace {
