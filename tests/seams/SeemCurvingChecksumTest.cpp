@@ -46,24 +46,6 @@ private:
     std::int32_t FCount = 0;
 };
 
-// Smooth shading, a few hard edges and some grain: seams have real choices to make,
-// with long stretches of near ties, as in a photograph.
-void FillPhotoLike(TVxPixels& picture, std::uint32_t seed)
-{
-    std::mt19937 random(seed);
-    FillPicture(picture, [&](std::int32_t x, std::int32_t y) {
-        const double wave = 60 * std::sin(x * 0.05) * std::cos(y * 0.07);
-        const bool disc = (x - 70) * (x - 70) + (y - 50) * (y - 50) < 30 * 30;
-        const bool bar = x % 97 < 6;
-        const auto grain = static_cast<std::int32_t>(random() % 9);
-        const std::int32_t base = 110 + static_cast<std::int32_t>(wave) + grain + (disc ? 70 : 0) - (bar ? 80 : 0);
-        const std::int32_t r = std::clamp(base + x / 8, 0, 255);
-        const std::int32_t g = std::clamp(base, 0, 255);
-        const std::int32_t b = std::clamp(base - y / 6, 0, 255);
-        return static_cast<std::uint32_t>(r << 16 | g << 8 | b);
-    });
-}
-
 std::uint64_t PictureChecksum(const TVxPixels& picture)
 {
     TChecksum sum;
