@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: the portable tests natively and under
-# AddressSanitizer/UBSan, the fuzz targets' corpora, and the Windows tests under wine64
+# AddressSanitizer/UBSan, a replay of every fuzz corpus, and the Windows tests under wine64
 # on an Xvfb display. Ends with the line "N passed, M failed".
 set -uo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
@@ -66,18 +66,14 @@ wait
 # Windows tests: one Xvfb display and one wineserver for the whole run, ended afterwards
 # so no stale wineserver keeps windows off a display that is gone.
 if [ -d build/win64 ]; then
-  export WINEPREFIX=$root/build/win64/wineprefix WINEDEBUG=-all
   echo "== tests win64 (wine64)"
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-    # The wineserver and the services it starts outlive the program that started them;
-    # started here with their output on /dev/null, they cannot hold a test'"'"'s output pipe
-    # open (ctest would wait for it forever).
-    mkdir -p "$WINEPREFIX"
-    /usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
-    /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
-    ctest --test-dir build/win64 -j '"$jobs"' --output-on-failure --output-junit "'"$root"'/build/win64/ctest-junit.xml"
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
-    true'
+  (
+    . scripts/common.sh
+    unset DISPLAY  # never on the user's own desktop
+    wine_session "$root/build/win64"
+    ctest --test-dir build/win64 -j "$jobs" --output-on-failure --output-junit "$root/build/win64/ctest-junit.xml"
+    true
+  )
 fi
 
 python3 scripts/count-results.py "${failed_steps[@]}"
