@@ -10,9 +10,10 @@ out=$(mkdir -p "${2:-$build/screenshots}" && cd "${2:-$build/screenshots}" && pw
 unset DISPLAY
 wine_session "$build"
 
-# A copy under its own name keeps its own state file.
+# A copy of the test build (its probe says when the window is up) under its own name
+# keeps its own state file.
 work=$(mktemp -d)
-cp "$build/src/Velloria.exe" "$work/VelloriaShot.exe"
+cp "$build/src/VelloriaTest.exe" "$work/VelloriaShot.exe"
 cp -r "$build/src/Languages" "$work/"
 appdata=$(DISPLAY= "$WINE" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
 state=$("$WINE" winepath -u "$appdata\\VelloriaShot\\VelloriaShot.cfg" 2>/dev/null)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Start-up time of Velloria.exe under wine64: from process creation to the first idle
-# of the main window, as the program's test probe measures it (GetProcessTimes), and the
-# wall-clock time from launching wine64 to that point. Median of N runs (default 5).
+# Start-up time of the program under wine64: from process creation to the first idle of
+# the main window, as the test probe of the test build (VelloriaTest.exe) measures it
+# (GetProcessTimes), and the wall-clock time from launching wine64 to that point.
+# Median of N runs (default 5).
 #   tests/app/startup-time.sh [build folder, default build/win64] [runs]
 set -euo pipefail
 . "$(dirname "$0")/../../scripts/common.sh"
@@ -11,7 +12,7 @@ runs=${2:-5}
 unset DISPLAY
 wine_session "$build"
 work=$(mktemp -d)
-cp "$build/src/Velloria.exe" "$work/VelloriaTiming.exe"
+cp "$build/src/VelloriaTest.exe" "$work/VelloriaTiming.exe"
 cp -r "$build/src/Languages" "$work/"
 probe=() wall=()
 for i in $(seq 1 "$runs"); do
