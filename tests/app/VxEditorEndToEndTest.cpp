@@ -964,3 +964,37 @@ TEST(VxEditorEndToEndTest, FirstRunOpensLargeWithoutEmptyMenusOrPanels)
     program.Close();
     EXPECT_EQ(program.WaitForExit(), 0u);
 }
+
+TEST(VxEditorEndToEndTest, OpenDialogRefusesAMissingNameAndKeepsThePicture)
+{
+    TProgram program("Missing");
+    const fs::path picture = program.Pictures() / L"kept.bmp";
+    WriteBmp(picture, 64, 32);
+    ASSERT_TRUE(program.Start(picture.wstring()));
+    program.PostCommand(L"menu:open");
+    ASSERT_TRUE(AnswerFileDialog(program, program.Pictures() / L"nothing-here.bmp"));
+    // The dialog answers with a box of its own (its text is the platform's) and stays open.
+    HWND box = nullptr;
+    for (int i = 0; i < 300 && !box; ++i) {
+        for (HWND window : program.Dialogs(0))
+            if (!BoxText(window).empty())
+                box = window;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(box, nullptr) << "the dialog took the name";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    HWND dialog = nullptr;
+    for (int i = 0; i < 100 && !dialog; ++i) {
+        for (HWND window : program.Dialogs(0))
+            if (window != box && BoxText(window).empty())
+                dialog = window;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(program.WaitForLog("done menu:open"));
+    auto state = program.State();
+    EXPECT_EQ(state["documents"], "1");
+    EXPECT_EQ(state["file"], "kept.bmp");
+    CloseDiscarding(program);
+}
