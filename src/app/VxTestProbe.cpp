@@ -467,6 +467,9 @@ void TVxTestProbe::LogState()
         GetWindowRect(view->Handle(), &outer);
         line += L" client=" + std::to_wstring(client.right) + L"," + std::to_wstring(client.bottom);
         line += L" control=" + std::to_wstring(outer.right - outer.left) + L"," + std::to_wstring(outer.bottom - outer.top);
+        POINT corner{0, 0};
+        ClientToScreen(view->Handle(), &corner);
+        line += L" viewscreen=" + std::to_wstring(corner.x) + L"," + std::to_wstring(corner.y);
         line += L" hbar=" + ScrollBarText(view->Handle(), SB_HORZ);
         line += L" vbar=" + ScrollBarText(view->Handle(), SB_VERT);
     }
@@ -481,9 +484,14 @@ void TVxTestProbe::LogState()
     line += L" zoomin-shortcut=" + editor->ZoomInMenuItem->ShortCut().Text();
     line += L" zoomout-shortcut=" + editor->ZoomOutMenuItem->ShortCut().Text();
     line += L" zoomin-caption=" + editor->ZoomInMenuItem->Caption();
+    line += L" helpmenu=" + std::to_wstring(MainForm->HelpMenuItem->Visible() ? 1 : 0);
+    RECT window{};
+    GetWindowRect(MainForm->Handle(), &window);
+    line += L" window=" + std::to_wstring(window.right - window.left) + L"," + std::to_wstring(window.bottom - window.top);
     if (ToolPanel) {
         line += L" toolpanel=" + std::to_wstring(ToolPanel->IsVisible() ? 1 : 0);
         line += L" toolpanel-checked=" + std::to_wstring(ToolPanel->VisibleMenuItem->Checked() ? 1 : 0);
+        line += L" toolpanel-shown=" + std::to_wstring(IsWindowVisible(ToolPanel->Panel->Handle()) ? 1 : 0);
     }
     line += L" end";
     Log(line);
