@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "app/VxTestProbe.h"
+#include "app/VxTestHook.h"
 #include "view/VxGraphicsEditorModule.h"
 #include "view/VxToolPanel.h"
 #include "i18n/VxLocalizer.h"
@@ -600,10 +600,8 @@ void TModule::DataModuleCreate()
     // 1h. The progress meter in the status bar.
     CreateProgressMeter();
     // 2. The tools, in tool-panel order.
-    if (const char* log = std::getenv("VELLORIA_TEST_PROBE"); log && *log) {
-        TVxTestProbe* probe = nullptr;
-        Application->CreateModule(probe, std::filesystem::u8path(log));
-    }
+    // The test build of the program adds its test probe last.
+    RunTestProbeHook();
 }
 
 void TModule::CreateProgressMeter()

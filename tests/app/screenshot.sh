@@ -1,25 +1,19 @@
 #!/usr/bin/env bash
 # Pictures of the main window in English and in Russian, taken inside a Wine virtual
 # desktop (which draws frames and title bars) on a private Xvfb display.
-#   tests/app/screenshot.sh [build-dir] [output-dir]
+#   tests/app/screenshot.sh [build folder, default build/win64] [output-dir]
 set -euo pipefail
-build=$(cd "${1:-$(dirname "$0")/../../build/shell-win64}" && pwd)
+. "$(dirname "$0")/../../scripts/common.sh"
+build=$(build_dir win64 "${1:-}")
 out=$(mkdir -p "${2:-$build/screenshots}" && cd "${2:-$build/screenshots}" && pwd)
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-WINE=/usr/lib/wine/wine64
+# A private display: the pictures are taken of its whole screen.
+unset DISPLAY
+wine_session "$build"
 
-display=:$((60 + RANDOM % 30))
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'DISPLAY=$display /usr/lib/wine/wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-sleep 1
-[ -f "$WINEPREFIX/system.reg" ] || { "$WINE" wineboot --init >/dev/null 2>&1; /usr/lib/wine/wineserver -w; }
-
-# A copy under its own name keeps its own state file.
+# A copy of the test build (its probe says when the window is up) under its own name
+# keeps its own state file.
 work=$(mktemp -d)
-cp "$build/src/Velloria.exe" "$work/VelloriaShot.exe"
+cp "$build/src/VelloriaTest.exe" "$work/VelloriaShot.exe"
 cp -r "$build/src/Languages" "$work/"
 appdata=$(DISPLAY= "$WINE" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
 state=$("$WINE" winepath -u "$appdata\\VelloriaShot\\VelloriaShot.cfg" 2>/dev/null)
@@ -78,7 +72,7 @@ shoot() {
   for _ in $(seq 1 100); do grep -q '^idle' "$log" 2>/dev/null && break; sleep 0.2; done
   sleep 2
   import -window root -crop 1280x900+0+0 "$out/$name.png"
-  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  "$WINESERVER" -k 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   echo "$out/$name.png"
 }
@@ -90,3 +84,4 @@ shoot 1049 view-menu-russian 1
 shoot 1033 first-run-english 0 first
 shoot 1049 first-run-russian 0 first
 rm -rf "$work"
+wine_end
