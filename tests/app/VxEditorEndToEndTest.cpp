@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -701,6 +702,9 @@ TEST(VxEditorEndToEndTest, SavingOntoAReadOnlyFileSaysWhyInTheUsersLanguageAndKe
         ASSERT_NE(error, nullptr) << "no error box";
         EXPECT_TRUE(BoxText(error) == expected) << "the box says: " << Narrow(BoxText(error));
         EXPECT_EQ(WindowCaption(error), L"Velloria");
+        // Left on screen for a while when asked, so a screenshot can show it.
+        if (const char* pause = std::getenv("VELLORIA_TEST_PAUSE_MS"))
+            Sleep(static_cast<DWORD>(std::atoi(pause)));
         PostMessageW(error, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(program.WaitForLog("done menu:saveas"));
         auto state = program.State();
