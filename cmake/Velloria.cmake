@@ -138,7 +138,7 @@ function(velloria_test)
     return()
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest_main gmock)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} velloria_test_support gtest_main gmock)
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE VELLORIA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
   # Under Wine the Linux file system is drive Z:, and GoogleTest only takes a path with a

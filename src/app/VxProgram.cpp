@@ -5,14 +5,13 @@
 // other modules do not know it.
 #include <windows.h>
 
-#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <string>
 
 #include "app/VxForms.h"
 #include "app/VxMainForm.h"
-#include "app/VxTestProbe.h"
+#include "app/VxTestHook.h"
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLocale.h"
 #include "i18n/VxLocalizer.h"
@@ -55,10 +54,8 @@ void TModule::DataModuleCreate()
     // 1h. The progress meter in the status bar.
     form.CreateProgressMeter();
     // 2. The tools, in tool-panel order, join here.
-    if (const char* log = std::getenv("VELLORIA_TEST_PROBE"); log && *log) {
-        TVxTestProbe* probe = nullptr;
-        Application->CreateModule(probe, std::filesystem::u8path(log));
-    }
+    // The test build of the program adds its test probe last.
+    RunTestProbeHook();
 }
 
 }  // namespace

@@ -17,18 +17,6 @@
 #include "imaging/VxBitmap.h"
 #include "seams/SeemWayRatio.h"
 
-enum TSeemKind : std::uint8_t {
-    skRemoveHorizontal,
-    skInsertHorizontal,
-    skRemoveVertical,
-    skInsertVertical,
-};
-
-inline bool IsHorizontal(TSeemKind kind)
-{
-    return kind == skRemoveHorizontal || kind == skInsertHorizontal;
-}
-
 // Whoever lays something over the picture (the tools' mark cells) and whoever shows the
 // work in progress follows the seams through this.
 class ISeemCurvingObserver {
@@ -48,7 +36,7 @@ public:
     virtual bool StopRequested() { return false; }
 };
 
-// Fills marks (one byte a pixel: 0 none, 1 remove, 2 protect) for pixel row y.
+// Fills marks (one TSeemMark byte a pixel) for pixel row y.
 using TSeemMarkReader = std::function<void(std::int32_t y, std::span<std::uint8_t> marks)>;
 
 class TSeemCurving {

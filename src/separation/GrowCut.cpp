@@ -286,7 +286,7 @@ TSegmentationResult RunSegmentation(TMarkedRegion& region, const TSegmentationHo
             if (!growCut.Commit(i))
                 continue;
             const TGrowCutEntry entry = growCut.Entry(i);
-            region.SetLabel(entry.X, entry.Y, static_cast<std::uint8_t>(entry.Label + 6));
+            region.SetLabel(entry.X, entry.Y, static_cast<std::uint8_t>(entry.Label + GrownLabelOffset));
             ++result.Commits;
         }
         if (clock.RoundDone() && hooks.OnRefresh)

@@ -124,8 +124,8 @@ struct TSegmentationResult {
     std::int64_t Commits = 0; // label changes written into the region
 };
 
-// Grows the object (1) and background (2) marks over the free pixels {0, 6, 7, 8}:
-// grown pixels show as 7 and 8 while the run goes on; at the end they become the
-// contour (6) where object meets background and unmarked (0) elsewhere, and every
-// saved label holds the decision. An aborted run keeps the labels as far as it got.
+// Grows the lbObject and lbBackground marks over the free pixels (lbUnmarked, lbContour,
+// lbGrownObject, lbGrownBackground): grown pixels show as lbGrownObject and
+// lbGrownBackground while the run goes on; at the end they become lbContour where object
+// meets background and lbUnmarked elsewhere, and every saved label holds the decision. An aborted run keeps the labels as far as it got.
 TSegmentationResult RunSegmentation(TMarkedRegion& region, const TSegmentationHooks& hooks = {});

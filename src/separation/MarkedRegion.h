@@ -20,6 +20,11 @@
 #include "imaging/VxBitmap.h"
 #include "separation/ArithmeticMean.h"
 
+// A segmentation run shows a pixel it has grown from a seed label under the seed label
+// plus this offset, so that grown pixels stay apart from the user's own marks until the
+// run ends.
+constexpr std::uint8_t GrownLabelOffset = 6;
+
 // The meanings the separation tool gives to labels; the region itself only knows the
 // free-label set and the kinds.
 enum TMarkLabel : std::uint8_t {
@@ -30,8 +35,8 @@ enum TMarkLabel : std::uint8_t {
     lbEffectObject = 4,     // object while the result is shown with the background effect
     lbEffectBackground = 5, // background while the result is shown with the effect
     lbContour = 6,
-    lbGrownObject = 7,     // lbObject + 6
-    lbGrownBackground = 8, // lbBackground + 6
+    lbGrownObject = lbObject + GrownLabelOffset,
+    lbGrownBackground = lbBackground + GrownLabelOffset,
 };
 
 // How a pixel carrying a label is painted.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <random>
 #include <cstring>
 #include <vector>
 

@@ -1,33 +1,11 @@
 #pragma once
 // Tiny pictures for the seam tests, generated in code.
 #include <cstdint>
-#include <functional>
-#include <random>
 #include <vector>
 
 #include "imaging/VxBitmap.h"
 #include "seams/SeemWayRatio.h"
-
-using TPixelFunction = std::function<std::uint32_t(std::int32_t x, std::int32_t y)>; // 0x00RRGGBB
-
-inline void FillPicture(TVxPixels& picture, const TPixelFunction& color)
-{
-    for (std::int32_t y = 0; y < picture.Height(); ++y)
-        for (std::int32_t x = 0; x < picture.Width(); ++x)
-            ColorToBytes(color(x, y), picture.PixelAddress(x, y));
-}
-
-inline void FillRandom(TVxPixels& picture, std::uint32_t seed)
-{
-    std::mt19937 random(seed);
-    FillPicture(picture, [&](std::int32_t, std::int32_t) { return static_cast<std::uint32_t>(random() & 0xFFFFFF); });
-}
-
-inline std::uint32_t Gray(std::int32_t value)
-{
-    const auto v = static_cast<std::uint32_t>(value & 255);
-    return v << 16 | v << 8 | v;
-}
+#include "support/VxTestPictures.h"
 
 // Marks laid over the picture, one byte a pixel, rows top-down.
 struct TMarkPlane {

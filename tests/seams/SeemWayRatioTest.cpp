@@ -6,9 +6,12 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "seams/SeemTestPictures.h"
+#include "seams/SeamSums.h"
 #include "seams/SeemWayRatio.h"
 
 namespace {
@@ -111,6 +114,31 @@ TEST(SeemWayRatioTest, GridColumnsKeepTheirEntriesWhicheverSideMoves)
             for (std::int32_t j = 0; j < count; ++j)
                 ASSERT_EQ(grid.At(i, j), model[i][j]) << "step " << step << ", column " << i << ", entry " << j;
     }
+}
+
+// A column rotated out of use keeps the drift it had; while it is out, the columns in use
+// may grow to the full slot. Brought back in, it must start at its slot again, or its
+// entries run into the next column's slot.
+TEST(SeemWayRatioTest, SpareColumnComesBackAtTheStartOfItsSlot)
+{
+    constexpr std::int32_t columns = 3;
+    constexpr std::int32_t capacity = 8; // slots of exactly 8 entries of 8 bytes: no slack
+    TBlockGrid<std::int64_t> grid;
+    grid.Allocate(columns, capacity);
+    std::int32_t count = capacity;
+    grid.RemoveAt(1, 0, count); // moves the column's start one entry into its slot
+    --count;
+    grid.RotateLeft(1, 2);      // out of use: the drifted array is now the spare, column 2
+    for (std::int32_t i = 0; i < 2; ++i)
+        grid.DuplicateAt(i, 0, count);
+    ++count;
+    grid.RotateRight(1, 2);     // the spare back in at 1, the former column 1 now column 2
+    for (std::int32_t i = 0; i < columns; ++i)
+        for (std::int32_t j = 0; j < count; ++j)
+            grid.At(i, j) = i * 100 + j;
+    for (std::int32_t i = 0; i < columns; ++i)
+        for (std::int32_t j = 0; j < count; ++j)
+            ASSERT_EQ(grid.At(i, j), i * 100 + j) << "column " << i << ", entry " << j;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -548,6 +576,112 @@ TEST(SeemWayRatioTest, RepairedSumsEqualSumsComputedAfresh)
             ASSERT_TRUE(std::equal(c.begin(), c.end(), d.begin(), d.end())) << "horizontal, step " << step;
             ASSERT_EQ(repaired.HorizontalSeamCost(), reference.HorizontalSeamCost());
         }
+    }
+}
+
+// What a sequence of seams does to the grid, with the seam taken before every step:
+// 'h'/'H' remove/insert a horizontal seam, 'v'/'V' a vertical one.
+void ApplySeam(TSeemWayRatio& finder, char operation)
+{
+    switch (operation) {
+    case 'h':
+        finder.RemoveHorizontalSeam();
+        break;
+    case 'H':
+        finder.InsertHorizontalSeam();
+        break;
+    case 'v':
+        finder.RemoveVerticalSeam();
+        break;
+    default:
+        finder.InsertVerticalSeam();
+        break;
+    }
+}
+
+// The intensities of the grid as plain columns, following the same seams.
+using TIntensityModel = std::vector<std::vector<std::int32_t>>;
+
+void ApplySeam(TIntensityModel& model, char operation, std::span<const std::int32_t> seam, std::int32_t nx)
+{
+    if (operation == 'h' || operation == 'H') {
+        for (std::int32_t i = 0; i < nx; ++i) {
+            std::vector<std::int32_t>& column = model[i];
+            if (operation == 'h')
+                column.erase(column.begin() + seam[i]);
+            else
+                column.insert(column.begin() + seam[i] + 1, column[seam[i]]);
+        }
+        return;
+    }
+    if (operation == 'V')
+        model.insert(model.begin() + nx, model[nx - 1]);
+    for (std::size_t j = 0; j < seam.size(); ++j) {
+        if (operation == 'v')
+            for (std::int32_t i = seam[j]; i + 1 < nx; ++i)
+                model[i][j] = model[i + 1][j];
+        else
+            for (std::int32_t i = nx; i > seam[j]; --i)
+                model[i][j] = model[i - 1][j];
+    }
+    if (operation == 'v')
+        model.erase(model.begin() + nx - 1);
+}
+
+// Found by the fuzzer: horizontal seams move the start of some columns of the sums into
+// their slots; columns a vertical removal put out of use kept that drift while horizontal
+// insertions lengthened the columns in use, and came back overlapping their neighbours.
+// The same held for the intensity columns. 8 x 6 pixels in 1-pixel blocks with room for
+// two more each way; grey levels (0 marks a block for removal, 17 protects it).
+TEST(SeemWayRatioTest, ColumnsBackInUseAfterLengthChangesFollowTheSeams)
+{
+    constexpr std::int32_t width = 8;
+    constexpr std::int32_t height = 6;
+    const std::uint8_t grey[height][width] = {
+        {100, 100, 0, 0, 100, 100, 41, 245}, {4, 5, 0, 253, 37, 77, 117, 77},  {22, 66, 17, 17, 0, 110, 88, 0},
+        {0, 121, 66, 165, 11, 33, 132, 55},  {33, 110, 17, 17, 121, 0, 0, 55}, {165, 99, 0, 0, 44, 55, 22, 99},
+    };
+    const std::string operations = "hhhhHVHHHHHhhhHHHhHhHhvHVhvHVVh";
+    TSeemWayRatio repaired(width + 2, height + 2, 1, 1);
+    TSeemWayRatio reference(width + 2, height + 2, 1, 1);
+    reference.SetIncrementalSums(false);
+    TIntensityModel model(width, std::vector<std::int32_t>(height));
+    for (TSeemWayRatio* finder : {&repaired, &reference}) {
+        finder->SetImageSize(width, height);
+        for (std::int32_t y = 0; y < height; ++y)
+            for (std::int32_t x = 0; x < width; ++x) {
+                const std::uint8_t value = grey[y][x];
+                const std::uint8_t mark = value == 0 ? 1 : value == 17 ? 2 : 0;
+                finder->AddPixel(x, y, mark, value, static_cast<std::uint8_t>(value / 2), 0);
+                model[x][y] = value;
+            }
+        finder->ComputeGradient();
+        finder->ComputeEnergy();
+    }
+    for (std::size_t step = 0; step < operations.size(); ++step) {
+        const char operation = operations[step];
+        SCOPED_TRACE(testing::Message() << "step " << step << " '" << operation << "'");
+        const bool horizontal = operation == 'h' || operation == 'H';
+        const auto taken = horizontal ? repaired.HorizontalSeam() : repaired.VerticalSeam();
+        const std::vector<std::int32_t> seam(taken.begin(), taken.end());
+        const std::int32_t nx = repaired.Nx();
+        const std::int32_t ny = repaired.Ny();
+        ApplySeam(repaired, operation);
+        ApplySeam(reference, operation);
+        if (repaired.Nx() != nx || repaired.Ny() != ny)
+            ApplySeam(model, operation, seam, nx);
+        ASSERT_EQ(repaired.Nx(), reference.Nx());
+        ASSERT_EQ(repaired.Ny(), reference.Ny());
+        const auto a = repaired.VerticalSeam();
+        const auto b = reference.VerticalSeam();
+        ASSERT_EQ(std::vector<std::int32_t>(a.begin(), a.end()), std::vector<std::int32_t>(b.begin(), b.end()));
+        const auto c = repaired.HorizontalSeam();
+        const auto d = reference.HorizontalSeam();
+        ASSERT_EQ(std::vector<std::int32_t>(c.begin(), c.end()), std::vector<std::int32_t>(d.begin(), d.end()));
+        ASSERT_EQ(repaired.HorizontalSeamCost(), reference.HorizontalSeamCost());
+        for (std::int32_t i = 0; i < repaired.Nx(); ++i)
+            for (std::int32_t j = 0; j < repaired.Ny(); ++j)
+                ASSERT_EQ(repaired.Intensity(i, j), model[i][j]) << "block " << i << ", " << j;
     }
 }
 
