@@ -11,7 +11,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/VxControls.h"
+#include "app/VxDock.h"
+#include "app/VxDockablePanel.h"
+#include "app/VxImageList.h"
+#include "app/VxMenuItem.h"
+#include "app/VxMultiDock.h"
+#include "app/VxStatusBar.h"
+#include "app/VxToolbar.h"
 #include "app/VxForms.h"
 #include "app/VxHandles.h"
 
