@@ -39,44 +39,29 @@ private:
     THandle FHandle;
 };
 
-template <typename T>
-struct TVxGdiObjectTraits {
+// Traits of a handle freed by one call; nullptr is never a valid handle of these kinds.
+template <typename T, auto CloseFunction>
+struct TVxHandleTraits {
     using THandle = T;
     static constexpr T Invalid() { return nullptr; }
-    static void Close(T handle) { DeleteObject(handle); }
+    static void Close(T handle) { CloseFunction(handle); }
 };
 
-struct TVxImageListTraits {
-    using THandle = HIMAGELIST;
-    static constexpr HIMAGELIST Invalid() { return nullptr; }
-    static void Close(HIMAGELIST handle) { ImageList_Destroy(handle); }
-};
-
-struct TVxMenuTraits {
-    using THandle = HMENU;
-    static constexpr HMENU Invalid() { return nullptr; }
-    static void Close(HMENU handle) { DestroyMenu(handle); }
-};
-
-struct TVxGlobalTraits {
-    using THandle = HGLOBAL;
-    static constexpr HGLOBAL Invalid() { return nullptr; }
-    static void Close(HGLOBAL handle) { GlobalFree(handle); }
-};
-
-struct TVxIconTraits {
-    using THandle = HICON;
-    static constexpr HICON Invalid() { return nullptr; }
-    static void Close(HICON handle) { DestroyIcon(handle); }
-};
-
-using TVxBitmapHandle = TVxUniqueHandle<TVxGdiObjectTraits<HBITMAP>>;
-using TVxFontHandle = TVxUniqueHandle<TVxGdiObjectTraits<HFONT>>;
-using TVxBrushHandle = TVxUniqueHandle<TVxGdiObjectTraits<HBRUSH>>;
-using TVxImageListHandle = TVxUniqueHandle<TVxImageListTraits>;
-using TVxMenuHandle = TVxUniqueHandle<TVxMenuTraits>;
-using TVxGlobalHandle = TVxUniqueHandle<TVxGlobalTraits>;
-using TVxIconHandle = TVxUniqueHandle<TVxIconTraits>;
+// One line per handle kind.
+using TVxBitmapHandle = TVxUniqueHandle<TVxHandleTraits<HBITMAP, &DeleteObject>>;
+using TVxFontHandle = TVxUniqueHandle<TVxHandleTraits<HFONT, &DeleteObject>>;
+using TVxBrushHandle = TVxUniqueHandle<TVxHandleTraits<HBRUSH, &DeleteObject>>;
+using TVxRegionHandle = TVxUniqueHandle<TVxHandleTraits<HRGN, &DeleteObject>>;
+using TVxMemoryDCHandle = TVxUniqueHandle<TVxHandleTraits<HDC, &DeleteDC>>;
+using TVxImageListHandle = TVxUniqueHandle<TVxHandleTraits<HIMAGELIST, &ImageList_Destroy>>;
+using TVxMenuHandle = TVxUniqueHandle<TVxHandleTraits<HMENU, &DestroyMenu>>;
+using TVxAcceleratorHandle = TVxUniqueHandle<TVxHandleTraits<HACCEL, &DestroyAcceleratorTable>>;
+using TVxGlobalHandle = TVxUniqueHandle<TVxHandleTraits<HGLOBAL, &GlobalFree>>;
+using TVxIconHandle = TVxUniqueHandle<TVxHandleTraits<HICON, &DestroyIcon>>;
+// A control made from a system class (toolbar, status bar, progress bar); windows of our
+// own classes are owned by TVxWindow. A child may already have gone with its parent.
+inline BOOL DestroyLiveWindow(HWND window) { return IsWindow(window) ? DestroyWindow(window) : FALSE; }
+using TVxWindowHandle = TVxUniqueHandle<TVxHandleTraits<HWND, &DestroyLiveWindow>>;
 
 class TVxPaintDC {
 public:
@@ -93,6 +78,7 @@ private:
     HDC FDC;
 };
 
+// The DC of a window (null: of the screen), released when it goes.
 class TVxWindowDC {
 public:
     explicit TVxWindowDC(HWND window) : FWindow(window), FDC(GetDC(window)) {}

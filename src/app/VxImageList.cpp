@@ -52,13 +52,12 @@ int TVxImageList::AddImage(const wchar_t* resourceName)
     if (!bitmap)
         return -1;
     auto addMasked = [](HIMAGELIST list, HBITMAP image) {
-        HDC dc = CreateCompatibleDC(nullptr);
+        const TVxMemoryDCHandle dc(CreateCompatibleDC(nullptr));
         COLORREF key;
         {
-            TVxSelectObject select(dc, image);
-            key = GetPixel(dc, 0, 0);
+            TVxSelectObject select(dc.Get(), image);
+            key = GetPixel(dc.Get(), 0, 0);
         }
-        DeleteDC(dc);
         return ImageList_AddMasked(list, image, key);
     };
     const int index = addMasked(FImages.Get(), bitmap.Get());

@@ -88,11 +88,8 @@ TMainForm::~TMainForm()
 {
     if (ProgressMeter == FProgressMeter.get())
         ProgressMeter = nullptr;
-    if (FAccelerators) {
-        if (Application)
-            Application->SetAccelerators(nullptr);
-        DestroyAcceleratorTable(FAccelerators);
-    }
+    if (FAccelerators && Application)
+        Application->SetAccelerators(nullptr);
     // The toolbars and panels live inside the window; let them go before it does.
     FToolbars.clear();
     FPanels.clear();
@@ -257,7 +254,7 @@ void TMainForm::Relayout()
         // The progress bar sits in the last status panel, inside its frame.
         RECT panel = StatusBar->PanelRect(StatusBar->PanelCount() - 1);
         InflateRect(&panel, -1, -1);
-        SetWindowPos(FProgressBar, nullptr, panel.left, panel.top, panel.right - panel.left, panel.bottom - panel.top,
+        SetWindowPos(FProgressBar.Get(), nullptr, panel.left, panel.top, panel.right - panel.left, panel.bottom - panel.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
@@ -419,14 +416,11 @@ void TMainForm::RebuildMenuBar()
 {
     FMenuGeneration = TVxMenuItem::Generation();
     TVxMenuHandle old = std::move(FMenuBar);
-    FMenuBar.Reset(BuildMenuBar(Menu));
+    FMenuBar = BuildMenuBar(Menu);
     SetMenu(Handle(), FMenuBar.Get());
     DrawMenuBar(Handle());
-    HACCEL accelerators = BuildAccelerators(Menu);
-    Application->SetAccelerators(accelerators);
-    if (FAccelerators)
-        DestroyAcceleratorTable(FAccelerators);
-    FAccelerators = accelerators;
+    FAccelerators = BuildAccelerators(Menu);
+    Application->SetAccelerators(FAccelerators.Get());
     // Menu height may have changed (a wrapped menu bar): lay out again.
     Relayout();
 }
@@ -524,11 +518,11 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 TProgressMeter& TMainForm::CreateProgressMeter()
 {
-    FProgressBar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, StatusBar->Handle(), nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(FProgressBar, PBM_SETSTEP, 1, 0);
+    FProgressBar.Reset(CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, StatusBar->Handle(), nullptr,
+                                       GetModuleHandleW(nullptr), nullptr));
+    SendMessageW(FProgressBar.Get(), PBM_SETSTEP, 1, 0);
     StatusBar->AddPanel(ScaleForDpi(ProgressPanelWidth));
-    FProgressMeter = std::make_unique<TProgressMeter>(FProgressBar);
+    FProgressMeter = std::make_unique<TProgressMeter>(FProgressBar.Get());
     ProgressMeter = FProgressMeter.get();
     ProgressMeter->Reset(0);
     Relayout();

@@ -146,8 +146,8 @@ private:
     TClientArea FClientArea;
     TVxFontHandle FFont;
     TVxMenuHandle FMenuBar;
-    HACCEL FAccelerators = nullptr;
-    HWND FProgressBar = nullptr;
+    TVxAcceleratorHandle FAccelerators;
+    TVxWindowHandle FProgressBar;
     std::unique_ptr<TProgressMeter> FProgressMeter;
     unsigned FMenuGeneration = ~0u;
     int FShowCommand = SW_SHOWDEFAULT;

@@ -216,16 +216,16 @@ bool DrawMenuImage(const DRAWITEMSTRUCT& draw)
     return true;
 }
 
-HMENU BuildMenuBar(const TVxMenuItem& root)
+TVxMenuHandle BuildMenuBar(const TVxMenuItem& root)
 {
-    HMENU bar = CreateMenu();
-    AppendItems(bar, root);
+    TVxMenuHandle bar(CreateMenu());
+    AppendItems(bar.Get(), root);
     return bar;
 }
 
-HACCEL BuildAccelerators(const TVxMenuItem& root)
+TVxAcceleratorHandle BuildAccelerators(const TVxMenuItem& root)
 {
     std::vector<ACCEL> table;
     CollectAccelerators(root, table);
-    return table.empty() ? nullptr : CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
+    return TVxAcceleratorHandle(table.empty() ? nullptr : CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())));
 }

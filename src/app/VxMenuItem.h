@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/VxCaptioned.h"
+#include "app/VxHandles.h"
 #include "settings/VxMethodList.h"
 
 class TVxImageList;
@@ -84,8 +85,8 @@ private:
 };
 
 // Builds the native menu bar and the accelerator table from the item tree.
-HMENU BuildMenuBar(const TVxMenuItem& root);
-HACCEL BuildAccelerators(const TVxMenuItem& root);
+TVxMenuHandle BuildMenuBar(const TVxMenuItem& root);
+TVxAcceleratorHandle BuildAccelerators(const TVxMenuItem& root);
 // Pictures of menu items, answered by the window that owns the menu bar.
 bool MeasureMenuImage(MEASUREITEMSTRUCT& measure);
 bool DrawMenuImage(const DRAWITEMSTRUCT& draw);

@@ -5,15 +5,11 @@
 
 TVxStatusBar::TVxStatusBar(HWND parent)
 {
-    FHandle = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP | CCS_NOPARENTALIGN | CCS_NORESIZE,
-                              0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    FHandle.Reset(CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP | CCS_NOPARENTALIGN | CCS_NORESIZE,
+                                  0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr));
 }
 
-TVxStatusBar::~TVxStatusBar()
-{
-    if (IsWindow(FHandle))
-        DestroyWindow(FHandle);
-}
+TVxStatusBar::~TVxStatusBar() = default;
 
 int TVxStatusBar::AddPanel(int width)
 {
@@ -34,13 +30,13 @@ void TVxStatusBar::SetPanelText(int index, const std::wstring& text)
     if (FTexts.size() <= static_cast<std::size_t>(index))
         FTexts.resize(static_cast<std::size_t>(index) + 1);
     FTexts[static_cast<std::size_t>(index)] = text;
-    SendMessageW(FHandle, SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(FHandle.Get(), SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 RECT TVxStatusBar::PanelRect(int index) const
 {
     RECT rect{};
-    SendMessageW(FHandle, SB_GETRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+    SendMessageW(FHandle.Get(), SB_GETRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
     return rect;
 }
 
@@ -48,14 +44,13 @@ int TVxStatusBar::Height() const
 {
     RECT rect{};
     // The status bar's natural height follows its font.
-    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(FHandle, WM_GETFONT, 0, 0));
-    HDC dc = GetDC(FHandle);
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(FHandle.Get(), WM_GETFONT, 0, 0));
+    const TVxWindowDC dc(Handle());
     TEXTMETRICW metrics{};
     {
-        TVxSelectObject select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-        GetTextMetricsW(dc, &metrics);
+        TVxSelectObject select(dc.DC(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+        GetTextMetricsW(dc.DC(), &metrics);
     }
-    ReleaseDC(FHandle, dc);
     (void)rect;
     return metrics.tmHeight + ScaleForDpi(8);
 }
@@ -64,7 +59,7 @@ int TVxStatusBar::Height() const
 void TVxStatusBar::Arrange(const RECT& parentClient)
 {
     const int height = Height();
-    SetWindowPos(FHandle, nullptr, 0, parentClient.bottom - height, parentClient.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(FHandle.Get(), nullptr, 0, parentClient.bottom - height, parentClient.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
     if (FWidths.empty())
         return;
     std::vector<int> edges(FWidths.size());
@@ -82,8 +77,8 @@ void TVxStatusBar::Arrange(const RECT& parentClient)
             edges[i] = edges[i - 1] + FWidths[i];
     }
     edges.back() = -1;
-    SendMessageW(FHandle, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    SendMessageW(FHandle.Get(), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     // Texts set before the parts existed are given again.
     for (std::size_t i = 0; i < FTexts.size() && i < FWidths.size(); ++i)
-        SendMessageW(FHandle, SB_SETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(FTexts[i].c_str()));
+        SendMessageW(FHandle.Get(), SB_SETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(FTexts[i].c_str()));
 }

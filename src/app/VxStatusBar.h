@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "app/VxHandles.h"
+
 class TVxStatusBar {
 public:
     explicit TVxStatusBar(HWND parent);
     ~TVxStatusBar();
-    HWND Handle() const { return FHandle; }
+    HWND Handle() const { return FHandle.Get(); }
     // A panel of the given width; the first panel takes what the fixed ones leave.
     int AddPanel(int width);
     int PanelCount() const { return static_cast<int>(FWidths.size()); }
@@ -20,7 +22,7 @@ public:
     void Arrange(const RECT& parentClient);
 
 private:
-    HWND FHandle;
+    TVxWindowHandle FHandle;
     std::vector<int> FWidths;
     std::vector<std::wstring> FTexts;
 };

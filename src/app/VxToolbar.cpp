@@ -77,21 +77,19 @@ constexpr wchar_t ToolbarProperty[] = L"VxToolbar";
 
 TVxToolbar::TVxToolbar(HWND parent, TVxImageList* images) : FImages(images)
 {
-    FHandle = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                              0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SetPropW(FHandle, ToolbarProperty, this);
-    SendMessageW(FHandle, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(FHandle, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
-    SendMessageW(FHandle, TB_SETMAXTEXTROWS, 1, 0);
+    FHandle.Reset(CreateWindowExW(0, TOOLBARCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                                  0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr));
+    SetPropW(FHandle.Get(), ToolbarProperty, this);
+    SendMessageW(FHandle.Get(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(FHandle.Get(), TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
+    SendMessageW(FHandle.Get(), TB_SETMAXTEXTROWS, 1, 0);
     SetImages(images);
 }
 
 TVxToolbar::~TVxToolbar()
 {
-    if (IsWindow(FHandle)) {
-        RemovePropW(FHandle, ToolbarProperty);
-        DestroyWindow(FHandle);
-    }
+    if (IsWindow(FHandle.Get()))
+        RemovePropW(FHandle.Get(), ToolbarProperty);
 }
 
 TVxToolbar* TVxToolbar::FromHandle(HWND handle)
@@ -102,14 +100,14 @@ TVxToolbar* TVxToolbar::FromHandle(HWND handle)
 void TVxToolbar::SetImages(TVxImageList* images)
 {
     FImages = images;
-    SendMessageW(FHandle, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
-    SendMessageW(FHandle, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(images ? images->DisabledHandle() : nullptr));
+    SendMessageW(FHandle.Get(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
+    SendMessageW(FHandle.Get(), TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(images ? images->DisabledHandle() : nullptr));
     Rebuild();
 }
 
 void TVxToolbar::SetParent(HWND parent)
 {
-    ::SetParent(FHandle, parent);
+    ::SetParent(FHandle.Get(), parent);
 }
 
 void TVxToolbar::SetVisible(bool visible)
@@ -117,7 +115,7 @@ void TVxToolbar::SetVisible(bool visible)
     if (visible == FVisible)
         return;
     FVisible = visible;
-    ShowWindow(FHandle, visible ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(FHandle.Get(), visible ? SW_SHOWNA : SW_HIDE);
     LayoutChanged();
 }
 
@@ -152,8 +150,8 @@ void TVxToolbar::Rebuild()
 {
     if (!FHandle)
         return;
-    while (SendMessageW(FHandle, TB_BUTTONCOUNT, 0, 0) > 0)
-        SendMessageW(FHandle, TB_DELETEBUTTON, 0, 0);
+    while (SendMessageW(FHandle.Get(), TB_BUTTONCOUNT, 0, 0) > 0)
+        SendMessageW(FHandle.Get(), TB_DELETEBUTTON, 0, 0);
     std::vector<TBBUTTON> buttons;
     for (const auto& item : FItems) {
         TBBUTTON button{};
@@ -170,15 +168,15 @@ void TVxToolbar::Rebuild()
         buttons.push_back(button);
     }
     if (!buttons.empty())
-        SendMessageW(FHandle, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    SendMessageW(FHandle, TB_AUTOSIZE, 0, 0);
+        SendMessageW(FHandle.Get(), TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    SendMessageW(FHandle.Get(), TB_AUTOSIZE, 0, 0);
     LayoutChanged();
 }
 
 int TVxToolbar::IdealWidth()
 {
     SIZE size{};
-    SendMessageW(FHandle, TB_GETIDEALSIZE, FALSE, reinterpret_cast<LPARAM>(&size));
+    SendMessageW(FHandle.Get(), TB_GETIDEALSIZE, FALSE, reinterpret_cast<LPARAM>(&size));
     return size.cx;
 }
 
@@ -187,22 +185,22 @@ int TVxToolbar::HeightFor(int width)
     if (!FVisible)
         return 0;
     RECT bounds{};
-    GetWindowRect(FHandle, &bounds);
+    GetWindowRect(FHandle.Get(), &bounds);
     if (bounds.right - bounds.left != width)
-        SetWindowPos(FHandle, nullptr, 0, 0, width, std::max<int>(bounds.bottom - bounds.top, 1), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(FHandle.Get(), nullptr, 0, 0, width, std::max<int>(bounds.bottom - bounds.top, 1), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (FWrapping) {
         // A wrapping toolbar recomputes its rows for the new width on TB_AUTOSIZE.
-        SendMessageW(FHandle, TB_AUTOSIZE, 0, 0);
+        SendMessageW(FHandle.Get(), TB_AUTOSIZE, 0, 0);
     }
     int bottom = 0;
-    const int count = static_cast<int>(SendMessageW(FHandle, TB_BUTTONCOUNT, 0, 0));
+    const int count = static_cast<int>(SendMessageW(FHandle.Get(), TB_BUTTONCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         RECT item{};
-        if (SendMessageW(FHandle, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)))
+        if (SendMessageW(FHandle.Get(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)))
             bottom = std::max<int>(bottom, item.bottom);
     }
     if (bottom == 0) {
-        const DWORD buttonSize = static_cast<DWORD>(SendMessageW(FHandle, TB_GETBUTTONSIZE, 0, 0));
+        const DWORD buttonSize = static_cast<DWORD>(SendMessageW(FHandle.Get(), TB_GETBUTTONSIZE, 0, 0));
         bottom = HIWORD(buttonSize);
     }
     return bottom + 2;
@@ -213,7 +211,7 @@ bool TVxToolbar::HandleCommand(UINT command)
     for (const auto& item : FItems) {
         if (item->FCommand == command && item->FKind != TVxToolbarItem::TKind::Separator) {
             if (item->FKind == TVxToolbarItem::TKind::Check)
-                item->FChecked = SendMessageW(FHandle, TB_ISBUTTONCHECKED, command, 0) != 0;
+                item->FChecked = SendMessageW(FHandle.Get(), TB_ISBUTTONCHECKED, command, 0) != 0;
             item->OnClick(item.get());
             return true;
         }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/VxCaptioned.h"
+#include "app/VxHandles.h"
 #include "settings/VxMethodList.h"
 
 class TVxImageList;
@@ -76,7 +77,7 @@ public:
     TVxToolbar(const TVxToolbar&) = delete;
     TVxToolbar& operator=(const TVxToolbar&) = delete;
 
-    HWND Handle() const { return FHandle; }
+    HWND Handle() const { return FHandle.Get(); }
     std::wstring Caption() const override { return FCaption; }
     void SetCaption(const std::wstring& caption) { FCaption = caption; }
     bool Visible() const override { return FVisible; }
@@ -112,7 +113,7 @@ private:
     void Rebuild();
     void LayoutChanged() { OnLayoutChanged(this); }
 
-    HWND FHandle = nullptr;
+    TVxWindowHandle FHandle;
     std::wstring FCaption;
     bool FVisible = true;
     bool FWrapping = true;

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "app/VxHandles.h"
+
 TVxWindow::~TVxWindow()
 {
     if (FHandle) {
@@ -105,9 +107,8 @@ bool TVxWindow::Visible() const
 int ScaleForDpi(int pixels)
 {
     static const int dpi = [] {
-        HDC screen = GetDC(nullptr);
-        const int value = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
+        const TVxWindowDC screen(nullptr);
+        const int value = GetDeviceCaps(screen.DC(), LOGPIXELSY);
         return value > 0 ? value : 96;
     }();
     return MulDiv(pixels, dpi, 96);

@@ -19,20 +19,6 @@
 #include "view/VxViewCanvas.h"
 #include "view/VxViewObject.h"
 
-struct TVxRegionTraits {
-    using THandle = HRGN;
-    static constexpr HRGN Invalid() { return nullptr; }
-    static void Close(HRGN handle) { DeleteObject(handle); }
-};
-using TVxRegionHandle = TVxUniqueHandle<TVxRegionTraits>;
-
-struct TVxDCTraits {
-    using THandle = HDC;
-    static constexpr HDC Invalid() { return nullptr; }
-    static void Close(HDC handle) { DeleteDC(handle); }
-};
-using TVxMemoryDCHandle = TVxUniqueHandle<TVxDCTraits>;
-
 inline RECT ToRECT(const TRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
 inline TRect FromRECT(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
 
