@@ -6,34 +6,31 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
+. scripts/common.sh
 scripts/deps.sh
 scripts/build.sh win64 Velloria >/dev/null
 
 picture=${1:-/usr/share/backgrounds/mate/nature/Garden.jpg}
 [ -e "$picture" ] && picture=$(realpath "$picture")
-exe=$root/build/win64/src/Velloria.exe
-export WINEPREFIX=$root/build/win64/wineprefix WINEDEBUG=-all
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-WINE=/usr/lib/wine/wine64
+build=$root/build/win64
+exe=$build/src/Velloria.exe
 
 if [ -n "${DISPLAY:-}" ]; then
+  wine_environment "$build"
   [ -d "$WINEPREFIX/drive_c" ] || "$WINE" wineboot --init >/dev/null 2>&1
   exec "$WINE" "$exe" "$picture"
 fi
 
-shot=$root/build/win64/screenshots/run.png
+shot=$build/screenshots/run.png
 mkdir -p "$(dirname "$shot")"
-xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
-  set -u
-  [ -d "$WINEPREFIX/drive_c" ] || /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
-  /usr/lib/wine/wine64 explorer /desktop=Velloria,1280x900 "$1" "$2" >/dev/null 2>&1 &
-  # Wait until the main window is up and has had time to paint.
-  for i in $(seq 1 60); do
-    xwininfo -root -tree 2>/dev/null | grep -q "Velloria" && break
-    sleep 0.5
-  done
-  sleep 4
-  import -window root "$3"
-  /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
-' run "$exe" "$picture" "$shot"
+wine_session "$build" 1280x900x24
+"$WINE" explorer /desktop=Velloria,1280x900 "$exe" "$picture" >/dev/null 2>&1 &
+# Wait until the main window is up and has had time to paint.
+for _ in $(seq 1 60); do
+  xwininfo -root -tree 2>/dev/null | grep -q "Velloria" && break
+  sleep 0.5
+done
+sleep 4
+import -window root "$shot"
+wine_end
 echo "$shot"

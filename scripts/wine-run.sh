@@ -1,28 +1,25 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the x86_64 build under wine64: the emulator of the win64
 # preset. The prefix lives in the build folder of the program (one per build), and a
-# display comes from Xvfb when none is set.
+# display comes from a private Xvfb when none is set (ended with the program's wineserver).
 #   scripts/wine-run.sh path/to/Program.exe [args...]
 set -euo pipefail
+. "$(dirname "$0")/common.sh"
 program=$1
 shift
-if [ -z "${WINEPREFIX:-}" ]; then
-  dir=$(cd "$(dirname "$program")" && pwd)
-  while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
-  [ "$dir" != / ] || dir=$(cd "$(dirname "$program")" && pwd)
-  export WINEPREFIX=$dir/wineprefix
+folder=$(cd "$(dirname "$program")" && pwd)
+while [ "$folder" != / ] && [ ! -f "$folder/CMakeCache.txt" ]; do folder=$(dirname "$folder"); done
+[ "$folder" != / ] || folder=$(cd "$(dirname "$program")" && pwd)
+wine_environment "$folder"
+if [ -n "${DISPLAY:-}" ]; then
+  # The caller may keep a wineserver alive on purpose: never end or wait for it here.
+  if [ ! -d "$WINEPREFIX/drive_c" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$WINE" wineboot --init >/dev/null 2>&1 || true
+  fi
+  exec "$WINE" "$program" "$@"
 fi
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-# The wine launcher picks a 32-bit loader whenever one is installed; call the 64-bit one.
-WINE=/usr/lib/wine/wine64
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$program" "$@"
-fi
-# A running wineserver writes the registry files late, so the prefix is judged by its
-# drive folder; never wait for the server to end here, it may be kept alive on purpose.
-if [ ! -d "$WINEPREFIX/drive_c" ]; then
-  mkdir -p "$WINEPREFIX"
-  "$WINE" wineboot --init >/dev/null 2>&1 || true
-fi
-exec "$WINE" "$program" "$@"
+wine_session "$folder"
+status=0
+"$WINE" "$program" "$@" || status=$?
+exit "$status"

@@ -1,10 +1,11 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Opening and saving a 24-megapixel JPEG through the editor's formats (GDI+ under
 # wine64), beside djpeg/cjpeg on the same file in the same run.
-#   bench/editor/run-formats-bench.sh [build folder, default build/docs-win64]
-set -eu
+#   bench/editor/run-formats-bench.sh [build folder, default build/win64]
+set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build/docs-win64}
+. "$root/scripts/common.sh"
+build=$(build_dir win64 "${1:-}")
 runs=3
 width=6000
 height=4000
@@ -13,21 +14,12 @@ if ! command -v djpeg >/dev/null 2>&1 || ! command -v cjpeg >/dev/null 2>&1; the
     apt-get install -y libjpeg-turbo-progs >/dev/null
 fi
 
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target FormatsTiming >/dev/null
+ensure_built win64 "$build" FormatsTiming >/dev/null
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"; [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null; true' EXIT
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
-if [ -z "${DISPLAY:-}" ]; then
-    Xvfb :59 -screen 0 1280x1024x24 >/dev/null 2>&1 &
-    xvfb=$!
-    export DISPLAY=:59
-    sleep 1
-fi
-wine=/usr/lib/wine/wine64
+wine_session "$build"
+trap 'wine_end; rm -rf "$work"' EXIT
+wine=$WINE
 exe="$build/tests/editor/FormatsTiming.exe"
 photo="$work/photo.jpg"
 "$wine" "$exe" make "Z:$photo" $width $height
@@ -46,7 +38,7 @@ while [ $i -lt $runs ]; do
     [ $((t2 - t1)) -lt $best_cjpeg ] && best_cjpeg=$((t2 - t1))
     i=$((i + 1))
 done
-/usr/lib/wine/wineserver -k 2>/dev/null || true
+wine_end
 
 printf '%s\n' "24-megapixel JPEG ($width x $height, $(stat -c %s "$photo") bytes), best of $runs, ms"
 printf '%-34s %10s\n' "step" "ms"

@@ -12,7 +12,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build/native}
+. "$root/scripts/common.sh"
+build=$(build_dir native "${1:-}")
 runs=${VX_PEER_RUNS:-5}
 python=/usr/bin/python3 # Debian's interpreter, the one python3-pil installs into
 
@@ -24,10 +25,7 @@ if ((${#need[@]})); then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
 fi
 
-if [[ ! -f $build/CMakeCache.txt ]]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target VxResampleBench >/dev/null
+ensure_built native "$build" VxResampleBench >/dev/null
 bench=$build/bench/VxResampleBench
 
 work=$(mktemp -d)

@@ -1,12 +1,13 @@
-#!/bin/sh
-# Builds and runs the solver comparison against ALGLIB. Needs the engine built first:
-#   cmake --build <build dir> --target velloria_core
-# Usage: run_alglib_peer.sh [build dir]   (default: build/inpaint under the checkout)
-set -e
+#!/usr/bin/env bash
+# Builds and runs the solver comparison against ALGLIB, against the engine of a native build.
+#   bench/inpainting/run_alglib_peer.sh [build folder, default build/native]
+set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-build=${1:-$root/build/inpaint}
+. "$root/scripts/common.sh"
+build=$(build_dir native "${1:-}")
 "$here/install_alglib_peer.sh"
+ensure_built native "$build" velloria_core >/dev/null
 out="$build/bench/AlglibSolvePeer"
 mkdir -p "$(dirname "$out")"
 ${CXX:-g++} -std=c++20 -O2 -ffp-contract=off -DNDEBUG \

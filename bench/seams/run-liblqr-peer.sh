@@ -5,14 +5,15 @@
 # mate-backgrounds Garden.jpg, 2560 x 1600, cut to 2 MP and scaled up to 12 MP). Then
 # the same for 20 % of the height of the 2 MP pictures.
 #
-#   bench/seams/run-liblqr-peer.sh [build folder, default build/seams]
+#   bench/seams/run-liblqr-peer.sh [build folder, default build/native]
 #
 # liblqr is installed with apt-get when it is missing (it is only opened at run time by
 # the benchmark, so nothing else links against it). Both sides run on one thread; CPU
 # time is compared because wall time on a shared machine mostly measures the queue.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build/seams}
+. "$root/scripts/common.sh"
+build=$(build_dir native "${1:-}")
 
 if ! dpkg -s liblqr-1-0-dev >/dev/null 2>&1; then
   sudo_cmd=""
@@ -20,10 +21,7 @@ if ! dpkg -s liblqr-1-0-dev >/dev/null 2>&1; then
   $sudo_cmd apt-get install -y liblqr-1-0-dev >/dev/null
 fi
 
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target SeemCurvingBench >/dev/null
+ensure_built native "$build" SeemCurvingBench >/dev/null
 
 json=$(mktemp)
 photos=$(mktemp -d)

@@ -2,12 +2,13 @@
 # Runs the GrowCut segmentation benchmark and OpenCV's GrabCut on the same 12-megapixel
 # picture with the same strokes, and prints both figures side by side.
 # Installs python3-opencv (Debian) when it is missing; builds GrowCutBench when needed.
-#   bench/separation/run-grabcut-peer.sh [build-folder]
+#   bench/separation/run-grabcut-peer.sh [build folder, default build/native]
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-build=${1:-$root/build/separation}
+. "$root/scripts/common.sh"
+build=$(build_dir native "${1:-}")
 
 if ! dpkg-query -W -f='${Status}' python3-opencv 2>/dev/null | grep -q 'install ok installed'; then
   SUDO=""
@@ -17,10 +18,7 @@ if ! dpkg-query -W -f='${Status}' python3-opencv 2>/dev/null | grep -q 'install 
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends python3-opencv >/dev/null
 fi
 
-if [ ! -x "$build/bench/GrowCutBench" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$build" --target GrowCutBench
-fi
+ensure_built native "$build" GrowCutBench >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

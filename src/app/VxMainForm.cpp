@@ -1,10 +1,11 @@
 #include "app/VxMainForm.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <cstdlib>
 
-#include "app/VxTestProbe.h"
+#include "app/VxTestHook.h"
 #include "view/VxGraphicsEditorModule.h"
 #include "view/VxToolPanel.h"
 #include "i18n/VxLocalizer.h"
@@ -42,6 +43,16 @@ bool PlausiblePlacement(const WINDOWPLACEMENT& placement)
     if (width < 100 || height < 80 || width > 32000 || height > 32000)
         return false;
     return MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+// Nine tenths of the work area in each direction, centred.
+RECT FirstRunBounds(const RECT& workArea)
+{
+    const LONG width = (workArea.right - workArea.left) * 9 / 10;
+    const LONG height = (workArea.bottom - workArea.top) * 9 / 10;
+    const LONG left = workArea.left + (workArea.right - workArea.left - width) / 2;
+    const LONG top = workArea.top + (workArea.bottom - workArea.top - height) / 2;
+    return RECT{left, top, left + width, top + height};
 }
 
 }  // namespace
@@ -271,6 +282,10 @@ void TMainForm::Initialize()
         item.SetChecked(language.LanguageId == Localizer().CurrentLanguageId());
         item.OnClick = TVxMenuItem::TClick::Bind<&TMainForm::LanguageItemClick>(this);
     }
+    // The state file has been read by now; the command line's picture opens next and is
+    // fitted to the window's final size.
+    if (!FPlacementRestored)
+        ApplyFirstRunBounds();
     TVxForm::Initialize();
 }
 
@@ -308,6 +323,8 @@ void TMainForm::UpdateControls()
         if (item.Toggles)
             item.SetChecked(item.Toggles->Visible());
     });
+    // A menu that would drop down empty stays off the bar until a module fills it.
+    HelpMenuItem->SetVisible(HelpMenuItem->Count() > 0);
 }
 
 void TMainForm::LanguageItemClick(TVxMenuItem* item)
@@ -355,6 +372,7 @@ void TMainForm::ApplyPlacement(WINDOWPLACEMENT placement)
 {
     if (!PlausiblePlacement(placement))
         return;
+    FPlacementRestored = true;
     const UINT show = placement.showCmd;
     // Starting minimized would leave the user without a window; start restored instead.
     FShowCommand = (show == SW_SHOWMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
@@ -374,6 +392,19 @@ void TMainForm::SaveState(TVxSDFWriter& writer)
     writer.WriteBinary(elPlacement, &placement, sizeof placement);
     writer.WriteInteger(elLanguage, Localizer().CurrentLanguageId());
     writer.EndNode();
+}
+
+// Without a saved placement (a first run) the window takes most of its monitor's work
+// area, centred: a photo needs the room more than the design size offers.
+void TMainForm::ApplyFirstRunBounds()
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor))
+        return;
+    const RECT bounds = FirstRunBounds(monitor.rcWork);
+    SetWindowPos(Handle(), nullptr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TMainForm::ShowMainWindow()
@@ -428,6 +459,18 @@ void TMainForm::DroppedFiles(HDROP drop)
         OnDropFile(this, name);
 }
 
+// The wheel reaches the window with the focus and climbs to here through the children
+// that do not use it.
+bool TMainForm::MouseWheel(WPARAM wParam, LPARAM lParam)
+{
+    if (!OnMouseWheel)
+        return false;
+    bool handled = false;
+    OnMouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)},
+                 handled);
+    return handled;
+}
+
 // Hover highlighting of toolbar buttons would stay on while the keyboard menu runs.
 void TMainForm::KeyboardMenu()
 {
@@ -451,6 +494,10 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_DROPFILES: DroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_MOUSEWHEEL:
+        if (MouseWheel(wParam, lParam))
+            return 0;
+        break;
     case WM_MEASUREITEM:
         if (MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
             return TRUE;
@@ -553,10 +600,8 @@ void TModule::DataModuleCreate()
     // 1h. The progress meter in the status bar.
     CreateProgressMeter();
     // 2. The tools, in tool-panel order.
-    if (const char* log = std::getenv("VELLORIA_TEST_PROBE"); log && *log) {
-        TVxTestProbe* probe = nullptr;
-        Application->CreateModule(probe, std::filesystem::u8path(log));
-    }
+    // The test build of the program adds its test probe last.
+    RunTestProbeHook();
 }
 
 void TModule::CreateProgressMeter()

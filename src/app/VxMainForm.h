@@ -22,6 +22,9 @@ public:
     using TDropFileEvent = TVxMethod<TMainForm*, const std::wstring&>;
     // Asked before the window closes; clearing the flag keeps the program running.
     using TCloseQueryEvent = TVxMethod<bool&>;
+    // The wheel turned anywhere in the window: the keys held (MK_ flags), the turn (in
+    // WHEEL_DELTA parts of a notch), the pointer's screen position; set handled to take it.
+    using TMouseWheelEvent = TVxMethod<std::uint32_t, int, POINT, bool&>;
 
     explicit TMainForm(TVxComponent* owner);
     ~TMainForm() override;
@@ -50,6 +53,7 @@ public:
 
     TDropFileEvent OnDropFile;
     TCloseQueryEvent OnCloseQuery;
+    TMouseWheelEvent OnMouseWheel;
     // Private cross-process commands (WM_COPYDATA) are handed to this, when assigned.
     TVxMethod<const COPYDATASTRUCT*> OnCopyData;
 
@@ -99,9 +103,11 @@ private:
     void CreateMenus();
     void CreateDocks();
     void DroppedFiles(HDROP drop);
+    bool MouseWheel(WPARAM wParam, LPARAM lParam);
     void MenuCommand(UINT command);
     void KeyboardMenu();
     void ApplyPlacement(WINDOWPLACEMENT placement);
+    void ApplyFirstRunBounds();
     void ToolbarLayoutChanged(TVxToolbar*) { Relayout(); }
     void PanelLayoutChanged(TVxDockablePanel*) { Relayout(); }
     void MultiDockResized(TVxMultiDock*) { Relayout(); }
@@ -118,6 +124,7 @@ private:
     HACCEL FAccelerators = nullptr;
     unsigned FMenuGeneration = ~0u;
     int FShowCommand = SW_SHOWDEFAULT;
+    bool FPlacementRestored = false;
     bool FInLayout = false;
 };
 

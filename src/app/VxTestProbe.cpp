@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app/VxMainForm.h"
+#include "app/VxTestHook.h"
 #include "view/VxGraphicsEditorModule.h"
 #include "view/VxToolPanel.h"
 #include "i18n/VxCodePage.h"
@@ -73,6 +74,45 @@ void LocalizeToolbar(TVxToolbar& toolbar)
         }
     }
 }
+
+// A drop block from another process is trusted no further than its own size: larger than
+// any list of a few long names it is refused outright.
+constexpr std::size_t MaxDropBlockBytes = 64 * 1024;
+
+// A DROPFILES block that DragQueryFileW reads only inside of: wide names that start after
+// the header, on a character boundary, and end with an empty name within the block.
+bool IsSoundDropBlock(const void* block, std::size_t size)
+{
+    if (size < sizeof(DROPFILES) || size > MaxDropBlockBytes)
+        return false;
+    DROPFILES header{};
+    std::memcpy(&header, block, sizeof header);
+    if (!header.fWide || header.pFiles < sizeof(DROPFILES) || header.pFiles >= size || header.pFiles % sizeof(wchar_t) != 0)
+        return false;
+    const auto* names = static_cast<const unsigned char*>(block) + header.pFiles;
+    const std::size_t count = (size - header.pFiles) / sizeof(wchar_t);
+    wchar_t previous = L'\0';
+    for (std::size_t i = 0; i < count; ++i) {
+        wchar_t c = L'\0';
+        std::memcpy(&c, names + i * sizeof(wchar_t), sizeof c);
+        if (c == L'\0' && (i == 0 || previous == L'\0'))
+            return true;
+        previous = c;
+    }
+    return false;
+}
+
+// Only the test build links this unit: it hands the program its probe when the
+// environment names a log file.
+void CreateTestProbe()
+{
+    if (const char* log = std::getenv("VELLORIA_TEST_PROBE"); log && *log) {
+        TVxTestProbe* probe = nullptr;
+        Application->CreateModule(probe, std::filesystem::u8path(log));
+    }
+}
+
+const bool TestProbeHookSet = (TestProbeHook = &CreateTestProbe, true);
 
 }  // namespace
 
@@ -201,11 +241,14 @@ void TVxTestProbe::CopyData(const COPYDATASTRUCT* data)
     }
 }
 
-// The block is copied into memory of this process and delivered as a real drop.
+// A sound block is copied into memory of this process and delivered as a real drop; any
+// other is logged and dropped.
 void TVxTestProbe::Drop(const void* block, std::size_t size)
 {
-    if (size < sizeof(DROPFILES))
+    if (!IsSoundDropBlock(block, size)) {
+        Log(L"refused drop");
         return;
+    }
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size + 4);
     if (!memory)
         return;
@@ -424,6 +467,9 @@ void TVxTestProbe::LogState()
         GetWindowRect(view->Handle(), &outer);
         line += L" client=" + std::to_wstring(client.right) + L"," + std::to_wstring(client.bottom);
         line += L" control=" + std::to_wstring(outer.right - outer.left) + L"," + std::to_wstring(outer.bottom - outer.top);
+        POINT corner{0, 0};
+        ClientToScreen(view->Handle(), &corner);
+        line += L" viewscreen=" + std::to_wstring(corner.x) + L"," + std::to_wstring(corner.y);
         line += L" hbar=" + ScrollBarText(view->Handle(), SB_HORZ);
         line += L" vbar=" + ScrollBarText(view->Handle(), SB_VERT);
     }
@@ -438,9 +484,14 @@ void TVxTestProbe::LogState()
     line += L" zoomin-shortcut=" + editor->ZoomInMenuItem->ShortCut().Text();
     line += L" zoomout-shortcut=" + editor->ZoomOutMenuItem->ShortCut().Text();
     line += L" zoomin-caption=" + editor->ZoomInMenuItem->Caption();
+    line += L" helpmenu=" + std::to_wstring(MainForm->HelpMenuItem->Visible() ? 1 : 0);
+    RECT window{};
+    GetWindowRect(MainForm->Handle(), &window);
+    line += L" window=" + std::to_wstring(window.right - window.left) + L"," + std::to_wstring(window.bottom - window.top);
     if (ToolPanel) {
         line += L" toolpanel=" + std::to_wstring(ToolPanel->IsVisible() ? 1 : 0);
         line += L" toolpanel-checked=" + std::to_wstring(ToolPanel->VisibleMenuItem->Checked() ? 1 : 0);
+        line += L" toolpanel-shown=" + std::to_wstring(IsWindowVisible(ToolPanel->Panel->Handle()) ? 1 : 0);
     }
     line += L" end";
     Log(line);

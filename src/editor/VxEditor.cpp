@@ -14,6 +14,38 @@ std::wstring FormatVxString(const TVxStringRef& ref, const std::wstring& argumen
     return text.replace(at, 2, argument);
 }
 
+namespace {
+
+// The hourglass for as long as the object lives.
+class TWaitCursor {
+public:
+    explicit TWaitCursor(IVxEditorUI& ui) : FUI(ui) { FUI.BeginWait(); }
+    ~TWaitCursor() { FUI.EndWait(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+
+private:
+    IVxEditorUI& FUI;
+};
+
+TVxStringRef SaveErrorReason(TVxSaveError error)
+{
+    switch (error) {
+    case TVxSaveError::ReadOnly: return VxStrings::SaveReadOnly;
+    case TVxSaveError::InUse: return VxStrings::SaveInUse;
+    case TVxSaveError::DiskFull: return VxStrings::SaveDiskFull;
+    case TVxSaveError::AccessDenied: return VxStrings::SaveAccessDenied;
+    default: return VxStrings::SaveFailed;
+    }
+}
+
+} // namespace
+
+std::wstring SaveErrorText(const std::filesystem::path& fileName, TVxSaveError error)
+{
+    return FormatVxString(VxStrings::CannotSave, fileName.wstring()) + L"\n\n" + LoadVxString(SaveErrorReason(error));
+}
+
 // ---------------------------------------------------------------------------------------
 // Formats
 
@@ -125,7 +157,12 @@ void TVxDocument::RemoveObserver(IVxDocumentObserver* observer)
 bool TVxDocument::Load(const std::filesystem::path& fileName)
 {
     std::int32_t formatIndex = 0;
-    if (!FEditor.Formats().Load(*this, fileName, formatIndex))
+    bool loaded = false;
+    {
+        const TWaitCursor wait(FEditor.UI());
+        loaded = FEditor.Formats().Load(*this, fileName, formatIndex);
+    }
+    if (!loaded)
         return false;
     FFormatIndex = formatIndex;
     FFileName = fileName;
@@ -136,8 +173,15 @@ bool TVxDocument::Load(const std::filesystem::path& fileName)
 
 bool TVxDocument::SaveAs(const std::filesystem::path& fileName, std::int32_t formatIndex)
 {
-    if (!FEditor.Formats().Save(*this, fileName, formatIndex))
+    bool saved = false;
+    {
+        const TWaitCursor wait(FEditor.UI());
+        saved = FEditor.Formats().Save(*this, fileName, formatIndex);
+    }
+    if (!saved) {
+        FEditor.ReportSaveError(fileName);
         return false;
+    }
     FClean = true;
     FFileName = fileName;
     FFormatIndex = formatIndex;
@@ -299,6 +343,13 @@ TVxButton TVxEditor::AskSaveChanges(const std::wstring& name)
 TVxButton TVxEditor::AskOverwrite(const std::filesystem::path& fileName)
 {
     return FUI.ShowMessage(FormatVxString(VxStrings::Overwrite, fileName.wstring()), TVxMessageKind::YesNoWarning);
+}
+
+void TVxEditor::ReportSaveError(const std::filesystem::path& fileName)
+{
+    const TVxSaveError error = Formats().LastSaveError();
+    if (error != TVxSaveError::Cancelled)
+        FUI.ShowMessage(SaveErrorText(fileName, error), TVxMessageKind::Error);
 }
 
 void TVxEditor::CloseQuery(bool& canClose)

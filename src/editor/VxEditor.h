@@ -109,6 +109,9 @@ private:
 };
 
 enum class TVxButton { Ok, Cancel, Yes, No };
+
+// The error box of a failed save: the file and, on a line of its own, the reason.
+std::wstring SaveErrorText(const std::filesystem::path& fileName, TVxSaveError error);
 enum class TVxMessageKind { Error, YesNoCancelWarning, YesNoWarning };
 
 struct TVxSaveChoice {
@@ -130,6 +133,9 @@ public:
                                                        std::int32_t filterIndex) = 0;
     // Lets the closed dialog disappear before a long load or save starts.
     virtual void ProcessMessages() {}
+    // The hourglass while a file is read or written; calls nest.
+    virtual void BeginWait() {}
+    virtual void EndWait() {}
     virtual void SetCaption(const std::wstring& caption) = 0;
     virtual void RecentFilesChanged(const std::vector<std::filesystem::path>&) {}
     virtual void AttachView(TVxDocumentView&) {}
@@ -165,6 +171,8 @@ public:
     virtual bool SaveAsWithDialog(TVxDocument* document);
     virtual TVxButton AskSaveChanges(const std::wstring& name);
     virtual TVxButton AskOverwrite(const std::filesystem::path& fileName);
+    // Tells the user why the formats could not write fileName; a cancelled save says nothing.
+    virtual void ReportSaveError(const std::filesystem::path& fileName);
     virtual void CloseQuery(bool& canClose);
     // Lesson commands "UNDO" and "REDO"; anything else stays unhandled.
     virtual void ExecuteCommand(const std::wstring& name, bool& handled);

@@ -51,4 +51,10 @@ inline constexpr TVxStringRef ImageSize{504, L"Size"};
 inline constexpr TVxStringRef Camera{518, L"Camera"};
 inline constexpr TVxStringRef Date{519, L"Date"};
 inline constexpr TVxStringRef CannotOpen{1030, L"Cannot open %s."};
+inline constexpr TVxStringRef CannotSave{1031, L"Cannot save the file \"%s\"."};
+inline constexpr TVxStringRef SaveReadOnly{1032, L"The file is read-only."};
+inline constexpr TVxStringRef SaveInUse{1033, L"The file is in use by another program."};
+inline constexpr TVxStringRef SaveDiskFull{1034, L"There is not enough space on the disk."};
+inline constexpr TVxStringRef SaveAccessDenied{1035, L"Access to the file or its folder is denied."};
+inline constexpr TVxStringRef SaveFailed{1036, L"The picture could not be written."};
 } // namespace VxStrings

@@ -15,19 +15,41 @@ std::wstring DialogFilter(const TVxFileFormatArray& formats)
     return filter;
 }
 
-TVxButton TVxEditorWin32UI::ShowMessage(const std::wstring& text, TVxMessageKind kind)
+UINT TVxEditorWin32UI::MessageFlags(TVxMessageKind kind)
 {
-    UINT flags = MB_OK | MB_ICONERROR;
-    if (kind == TVxMessageKind::YesNoCancelWarning)
-        flags = MB_YESNOCANCEL | MB_ICONEXCLAMATION;
-    else if (kind == TVxMessageKind::YesNoWarning)
-        flags = MB_YESNO | MB_ICONEXCLAMATION;
-    switch (MessageBoxW(FMainWindow, text.c_str(), FTitle.c_str(), flags)) {
+    switch (kind) {
+    case TVxMessageKind::YesNoCancelWarning: return MB_YESNOCANCEL | MB_ICONEXCLAMATION;
+    case TVxMessageKind::YesNoWarning: return MB_YESNO | MB_ICONEXCLAMATION;
+    default: return MB_OK | MB_ICONERROR;
+    }
+}
+
+TVxButton TVxEditorWin32UI::ButtonOf(int code)
+{
+    switch (code) {
     case IDYES: return TVxButton::Yes;
     case IDNO: return TVxButton::No;
     case IDOK: return TVxButton::Ok;
     default: return TVxButton::Cancel;
     }
+}
+
+TVxButton TVxEditorWin32UI::ShowMessage(const std::wstring& text, TVxMessageKind kind)
+{
+    return ButtonOf(MessageBoxW(FMainWindow, text.c_str(), ApplicationTitle().c_str(), MessageFlags(kind)));
+}
+
+void TVxEditorWin32UI::BeginWait()
+{
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    if (FWaitDepth++ == 0)
+        FCursorBeforeWait = previous;
+}
+
+void TVxEditorWin32UI::EndWait()
+{
+    if (FWaitDepth > 0 && --FWaitDepth == 0)
+        SetCursor(FCursorBeforeWait ? FCursorBeforeWait : LoadCursorW(nullptr, IDC_ARROW));
 }
 
 std::optional<std::filesystem::path> TVxEditorWin32UI::RunOpenDialog(const TVxFileFormatArray& formats)

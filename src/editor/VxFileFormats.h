@@ -58,9 +58,14 @@ public:
     std::int32_t IndexOf(std::int32_t identifier) const;
 };
 
+// Why the last save wrote nothing; Cancelled is the user's choice and is not reported.
+enum class TVxSaveError { None, Cancelled, ReadOnly, InUse, DiskFull, AccessDenied, Other };
+
 class TVxDocumentFormats : public TVxFileFormats {
 public:
     virtual bool Load(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t& formatIndex) = 0;
     virtual bool Save(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t formatIndex) = 0;
     virtual bool CanWrite(std::int32_t formatIndex) const = 0;
+    // The reason of the last failed Save.
+    virtual TVxSaveError LastSaveError() const { return TVxSaveError::Other; }
 };

@@ -296,6 +296,15 @@ bool TVxGraphicsFormats::LoadThroughCodec(TVxDocument& document, const std::file
 
 bool TVxGraphicsFormats::Save(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t formatIndex)
 {
+    FLastSaveError = TVxSaveError::Other;
+    const bool saved = SaveDocument(document, fileName, formatIndex);
+    if (saved)
+        FLastSaveError = TVxSaveError::None;
+    return saved;
+}
+
+bool TVxGraphicsFormats::SaveDocument(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t formatIndex)
+{
     auto* graphics = dynamic_cast<TVxGraphicsDocument*>(&document);
     if (!graphics)
         return false;
@@ -304,13 +313,24 @@ bool TVxGraphicsFormats::Save(TVxDocument& document, const std::filesystem::path
         return false;
     if (formatIndex == gfJPEG) {
         const std::optional<std::int32_t> quality = FQualityPrompt.AskQuality(FJPEGQuality);
-        if (!quality)
+        if (!quality) {
+            FLastSaveError = TVxSaveError::Cancelled;
             return false;
+        }
         FJPEGQuality = *quality;
     }
     graphics->BeforeSave();
-    if (formatIndex == gfExchange)
-        return SaveExchangeFile(fileName, *graphics);
+    if (formatIndex == gfExchange) {
+        if (IsReadOnlyFile(fileName)) {
+            FLastSaveError = TVxSaveError::ReadOnly;
+            return false;
+        }
+        ClearSystemSaveError();
+        if (SaveExchangeFile(fileName, *graphics))
+            return true;
+        FLastSaveError = SystemSaveError();
+        return false;
+    }
     const TVxPixels* pixels = graphics->ImagePixels();
     if (!pixels)
         return false;
@@ -320,17 +340,19 @@ bool TVxGraphicsFormats::Save(TVxDocument& document, const std::filesystem::path
     properties.Assign(graphics->Properties());
     RemoveThumbnailProperties(properties);
     graphics->Properties().Assign(properties);
-    return WriteFile(fileName, *pixels, rect, *container, properties);
+    FLastSaveError = WriteFile(fileName, *pixels, rect, *container, properties);
+    return FLastSaveError == TVxSaveError::None;
 }
 
 // The picture goes to a new file beside the target, which is replaced only when that
 // file is complete: a save that fails halfway leaves the user's file as it was.
-bool TVxGraphicsFormats::WriteFile(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect,
-                                   TVxImageContainer container, const TVxCustomProperties& properties)
+TVxSaveError TVxGraphicsFormats::WriteFile(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect,
+                                           TVxImageContainer container, const TVxCustomProperties& properties)
 {
     if (IsReadOnlyFile(fileName))
-        return false;
+        return TVxSaveError::ReadOnly;
     const std::filesystem::path temporary = TemporaryNameBeside(fileName);
+    ClearSystemSaveError();
     bool done = FCodec.Encode(temporary, pixels, rect, container, FJPEGQuality, properties);
     if (done && (container == TVxImageContainer::JPEG || container == TVxImageContainer::PNG)) {
         const std::vector<std::uint8_t> block = BuildExifBlock(properties);
@@ -344,11 +366,10 @@ bool TVxGraphicsFormats::WriteFile(const std::filesystem::path& fileName, const 
                 done = WriteWholeFile(temporary, *spliced);
         }
     }
-    if (done)
-        done = ReplaceFileWith(temporary, fileName);
-    if (!done) {
+    TVxSaveError result = done ? ReplaceFileWith(temporary, fileName) : SystemSaveError();
+    if (result != TVxSaveError::None) {
         std::error_code error;
         std::filesystem::remove(temporary, error);
     }
-    return done;
+    return result;
 }

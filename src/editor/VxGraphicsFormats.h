@@ -96,20 +96,27 @@ public:
     bool Load(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t& formatIndex) override;
     bool Save(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t formatIndex) override;
     bool CanWrite(std::int32_t) const override { return true; }
+    TVxSaveError LastSaveError() const override { return FLastSaveError; }
 
     std::int32_t JPEGQuality() const { return FJPEGQuality; }
     void SetJPEGQuality(std::int32_t value) { FJPEGQuality = value; }
 
 private:
     bool LoadThroughCodec(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t& formatIndex);
-    bool WriteFile(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect,
-                   TVxImageContainer container, const TVxCustomProperties& properties);
+    TVxSaveError WriteFile(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect,
+                           TVxImageContainer container, const TVxCustomProperties& properties);
+    bool SaveDocument(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t formatIndex);
 
     IVxImageCodec& FCodec;
     IVxJPEGQualityPrompt& FQualityPrompt;
     std::int32_t FJPEGQuality = JPEGDefaultQuality;
+    TVxSaveError FLastSaveError = TVxSaveError::None;
 };
 
-// Replaces target by source (same folder), atomically where the platform can; false
-// leaves both as they were.
-bool ReplaceFileWith(const std::filesystem::path& source, const std::filesystem::path& target);
+// Replaces target by source (same folder), atomically where the platform can; a failure
+// leaves both as they were and says why.
+TVxSaveError ReplaceFileWith(const std::filesystem::path& source, const std::filesystem::path& target);
+// The platform's last error of a file operation, as a save reports it; cleared before a
+// step whose failure is then read.
+void ClearSystemSaveError();
+TVxSaveError SystemSaveError();

@@ -168,6 +168,11 @@ void TVxJPEGOptionsForm::OkButtonClick()
         EndDialog(FDialog, IDOK);
         return;
     }
-    MessageBoxW(FDialog, LoadVxString(VxStrings::BadQuality).c_str(), WindowText(FDialog).c_str(), MB_OK | MB_ICONERROR);
+    const std::wstring text = LoadVxString(VxStrings::BadQuality);
+    const std::wstring caption = WindowText(FDialog);
+    if (ShowMessageBox)
+        ShowMessageBox(text, caption, MB_OK | MB_ICONERROR);
+    else
+        MessageBoxW(FDialog, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     SyncControls();
 }

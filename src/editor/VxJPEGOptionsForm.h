@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "editor/VxJPEGOptions.h"
 
@@ -29,6 +30,11 @@ public:
 
     void SetQuality(std::int32_t value);
     std::int32_t Quality() const { return FModel.Quality(); }
+
+    // The application's message box (text, caption, flags), which disables its other
+    // windows while it shows; the platform's plain box when unset.
+    using TShowMessageBox = int (*)(const std::wstring& text, const std::wstring& caption, UINT flags);
+    TShowMessageBox ShowMessageBox = nullptr;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

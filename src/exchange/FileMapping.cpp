@@ -53,8 +53,11 @@ bool TFileMapping::SetSize(std::uint32_t byteCount)
         to.QuadPart = byteCount;
         done = SetFilePointerEx(FFile, to, nullptr, FILE_BEGIN) && SetEndOfFile(FFile);
     }
-    if (!done)
-        MessageBoxW(nullptr, L"", L"", MB_OK);
+    // A failure is the caller's to report (the editor names the file and the reason); the
+    // platform's error code is kept for it.
+    const DWORD error = done ? ERROR_SUCCESS : GetLastError();
     CreateMapping();
+    if (!done)
+        SetLastError(error);
     return done;
 }

@@ -141,7 +141,9 @@ bool TVxOpenDialog::Execute()
     parameters.lpstrFile = name.data();
     parameters.nMaxFile = static_cast<DWORD>(name.size());
     parameters.lpstrTitle = title.c_str();
-    parameters.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ENABLESIZING;
+    // A name that does not exist is refused by the dialog itself, before the editor
+    // closes the current picture to open it.
+    parameters.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING;
     if (!OldStyle) {
         FTemplate = PreviewTemplate();
         parameters.Flags |= OFN_ENABLEHOOK | OFN_ENABLETEMPLATEHANDLE;
@@ -279,8 +281,9 @@ void TVxSaveDialog::FillFilter()
 
 bool TVxSaveDialog::RunDialog(OPENFILENAMEW& parameters)
 {
-    parameters.Flags |= OFN_OVERWRITEPROMPT;
-    parameters.Flags &= ~static_cast<DWORD>(OFN_PATHMUSTEXIST);
+    // No overwrite prompt here: the editor asks, in the program's language, once the
+    // format's extension has been added to the name.
+    parameters.Flags &= ~static_cast<DWORD>(OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
     return GetSaveFileNameW(&parameters) != FALSE;
 }
 

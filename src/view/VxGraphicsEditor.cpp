@@ -3,7 +3,9 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -32,6 +34,30 @@ TPoint PointOf(LPARAM lParam) { return TPoint{GET_X_LPARAM(lParam), GET_Y_LPARAM
 bool IsViewKey(WPARAM key)
 {
     return key == 3 || key == VK_RETURN || key == VK_ESCAPE || (key >= VK_LEFT && key <= VK_DOWN) || key == 43;
+}
+
+std::optional<TVxViewKey> ViewKeyOf(WORD key)
+{
+    switch (key) {
+    case VK_LEFT: return TVxViewKey::Left;
+    case VK_RIGHT: return TVxViewKey::Right;
+    case VK_UP: return TVxViewKey::Up;
+    case VK_DOWN: return TVxViewKey::Down;
+    case VK_PRIOR: return TVxViewKey::PageUp;
+    case VK_NEXT: return TVxViewKey::PageDown;
+    case VK_HOME: return TVxViewKey::Home;
+    case VK_END: return TVxViewKey::End;
+    default: return std::nullopt;
+    }
+}
+
+// The user's lines per wheel notch; a page per notch comes back as -1.
+std::int32_t WheelScrollLines()
+{
+    UINT lines = 3;
+    if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0))
+        lines = 3;
+    return lines == WHEEL_PAGESCROLL ? -1 : static_cast<std::int32_t>(std::min<UINT>(lines, 100));
 }
 
 } // namespace
@@ -278,8 +304,53 @@ bool TVxGraphicsView::MouseWheel(TVxShiftState shift, std::int32_t delta, const 
         return false;
     POINT p{screenPoint.X, screenPoint.Y};
     ScreenToClient(Handle(), &p);
+    const TPoint point{p.x, p.y};
     const std::int32_t step = delta > 0 ? 1 : -1;
-    return OfferToControls([&](TVxGraphicsToolControl& c) { return c.MouseWheel(shift, step, TPoint{p.x, p.y}); });
+    if (OfferToControls([&](TVxGraphicsToolControl& c) { return c.MouseWheel(shift, step, point); }))
+        return true;
+    // Fine-grained wheels send parts of a notch; they count once they add up to one.
+    if ((FWheelRest > 0) != (delta > 0))
+        FWheelRest = 0;
+    FWheelRest += delta;
+    const std::int32_t notches = FWheelRest / WHEEL_DELTA;
+    FWheelRest %= WHEEL_DELTA;
+    if (notches != 0)
+        WheelNotches(shift, notches, point);
+    return true;
+}
+
+void TVxGraphicsView::WheelNotches(TVxShiftState shift, std::int32_t notches, const TPoint& point)
+{
+    if (shift & MK_CONTROL) {
+        TVxZoom zoom{Mapping().ViewportExtX, Mapping().WindowExtX};
+        for (std::int32_t i = 0; i < std::abs(notches); ++i)
+            zoom = notches > 0 ? ZoomInStep(zoom) : ZoomOutStep(zoom);
+        ZoomAbout(*this, point, zoom);
+        return;
+    }
+    ScrollOrigin(WheelScrollDelta(notches, WheelScrollLines(), (shift & MK_SHIFT) != 0, ClientSize(),
+                                  TPoint{Mapping().ViewportOrgX, Mapping().ViewportOrgY}, ScrollLimits()));
+}
+
+void TVxGraphicsView::KeyDown(WORD key)
+{
+    const TVxShiftState shift = ShiftNow();
+    if (OfferToControls([&](TVxGraphicsToolControl& c) { return c.KeyDown(key, shift); }))
+        return;
+    if (const std::optional<TVxViewKey> viewKey = ViewKeyOf(key))
+        ScrollOrigin(KeyScrollDelta(*viewKey, (shift & MK_SHIFT) != 0, (shift & MK_CONTROL) != 0, ClientSize(),
+                                    TPoint{Mapping().ViewportOrgX, Mapping().ViewportOrgY}, ScrollLimits()));
+}
+
+void TVxGraphicsView::ScrollOrigin(const TPoint& delta)
+{
+    if (delta.X == 0 && delta.Y == 0)
+        return;
+    ScrollBy(delta.X, delta.Y);
+    // The picture moved under a pointer that did not: the status bar follows.
+    POINT pointer{};
+    if (FHovering && GetCursorPos(&pointer) && ScreenToClient(Handle(), &pointer))
+        ShowPointer(TPoint{pointer.x, pointer.y});
 }
 
 LRESULT TVxGraphicsView::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -293,9 +364,7 @@ LRESULT TVxGraphicsView::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MBUTTONUP: MouseUp(TVxMouseButton::Middle, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
     case WM_MOUSEMOVE: MouseMove(static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
     case WM_MOUSELEAVE: LeaveHover(); return 0;
-    case WM_KEYDOWN:
-        OfferToControls([&](TVxGraphicsToolControl& c) { return c.KeyDown(static_cast<WORD>(wParam), ShiftNow()); });
-        return 0;
+    case WM_KEYDOWN: KeyDown(static_cast<WORD>(wParam)); return 0;
     case WM_KEYUP:
         OfferToControls([&](TVxGraphicsToolControl& c) { return c.KeyUp(static_cast<WORD>(wParam), ShiftNow()); });
         return 0;
@@ -331,6 +400,19 @@ void SetZoom(TVxGraphicsView& view, std::int32_t numerator, std::int32_t denomin
     view.Picture().PictureChanged();
     view.CenterOn(centre);
     // Moving the pointer onto itself refreshes hover and the status bar.
+    POINT pointer{};
+    if (GetCursorPos(&pointer))
+        SetCursorPos(pointer.x, pointer.y);
+    view.RefreshCursor();
+}
+
+void ZoomAbout(TVxGraphicsView& view, const TPoint& clientPoint, const TVxZoom& zoom)
+{
+    view.Mapping().ZoomAbout(clientPoint, zoom.Numerator, zoom.Denominator);
+    view.Picture().PictureChanged();
+    // The new origin is kept within the picture's range (a picture smaller than the view
+    // is centred), which only moves it where the picture ends.
+    view.Relayout();
     POINT pointer{};
     if (GetCursorPos(&pointer))
         SetCursorPos(pointer.x, pointer.y);

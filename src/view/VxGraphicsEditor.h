@@ -130,7 +130,9 @@ public:
 
     void InvalidateImageRect(const TRect& rect) override;
     void ImageChanged(std::int32_t width, std::int32_t height) override;
-    // The main window's wheel handler forwards here while the view is hovered.
+    // The main window's wheel handler forwards here; only a hovered view takes the turn.
+    // The tool controls see it first; unhandled, it scrolls the picture (Shift: sideways)
+    // or, with Ctrl, zooms about the pointer.
     bool MouseWheel(TVxShiftState shift, std::int32_t delta, const TPoint& screenPoint);
 
     TVxGraphicsDocument& Document() const { return FDocument; }
@@ -152,11 +154,15 @@ private:
     void ShowPointer(const TPoint& windowPoint);
     bool SetCursorFromTools();
     void TakeFocus();
+    void KeyDown(WORD key);
+    void WheelNotches(TVxShiftState shift, std::int32_t notches, const TPoint& point);
+    void ScrollOrigin(const TPoint& delta);
 
     TVxGraphicsDocument& FDocument;
     IVxGraphicsToolHost& FHost;
     TVxGraphicDocumentView* FPicture = nullptr;
     bool FHovering = false;
+    std::int32_t FWheelRest = 0; // the part of a notch a fine-grained wheel has turned so far
 };
 
 template <typename T>
@@ -171,6 +177,8 @@ T& TVxGraphicsToolControl::Create(TVxGraphicsTool& tool, TVxGraphicsView& view)
 // The editor's zoom commands on one view. Zooming keeps the image point under the client
 // centre in place; the fits use the control's outer size, scroll bars included.
 void SetZoom(TVxGraphicsView& view, std::int32_t numerator, std::int32_t denominator);
+// The same about a client point: the image point under it stays there.
+void ZoomAbout(TVxGraphicsView& view, const TPoint& clientPoint, const TVxZoom& zoom);
 void FitToWindow(TVxGraphicsView& view);
 void AutoFit(TVxGraphicsView& view);
 void ZoomIn(TVxGraphicsView& view);

@@ -67,9 +67,19 @@ private:
 
 // The user-interface side of the editor.
 
-TVxEditorModuleUI::TVxEditorModuleUI(TVxEditorModule& module) : TVxEditorWin32UI(MainForm->Handle(), L"Velloria"), FModule(module) {}
+TVxEditorModuleUI::TVxEditorModuleUI(TVxEditorModule& module)
+    : TVxEditorWin32UI(MainForm->Handle(), Application->Title()), FModule(module)
+{
+}
 
 std::wstring TVxEditorModuleUI::ApplicationTitle() const { return Application->Title(); }
+
+// The application's box: titled as the application is now (" Plug-in" included), the
+// other windows disabled while it shows.
+TVxButton TVxEditorModuleUI::ShowMessage(const std::wstring& text, TVxMessageKind kind)
+{
+    return ButtonOf(Application->ShowMessageBox(text, MessageFlags(kind)));
+}
 
 std::optional<std::filesystem::path> TVxEditorModuleUI::RunOpenDialog(const TVxFileFormatArray& formats)
 {
@@ -278,8 +288,12 @@ TVxGraphicsEditor::TVxGraphicsEditor(TVxComponent* owner)
     : TVxEditorModule(owner), FJPEGPrompt(MainForm->Handle()), FFormats(FCodec, FJPEGPrompt)
 {
     GraphicsEditor = this;
+    FJPEGPrompt.ShowMessageBox = [](const std::wstring& text, const std::wstring& caption, UINT flags) {
+        return Application->ShowMessageBox(text, caption, flags);
+    };
     SetBitmapDevice(&FBitmapDevice);
     MainForm->OnDropFile = TMainForm::TDropFileEvent::Bind<&TVxGraphicsEditor::DropFile>(this);
+    MainForm->OnMouseWheel = TMainForm::TMouseWheelEvent::Bind<&TVxGraphicsEditor::MainFormMouseWheel>(this);
     TMainForm& form = *MainForm;
 
     // Previous and next picture of the folder, before the undo buttons.
@@ -302,8 +316,10 @@ TVxGraphicsEditor::~TVxGraphicsEditor()
 {
     // The views paint through the device and call back into the editor.
     FreeDocuments();
-    if (MainForm)
+    if (MainForm) {
         MainForm->OnDropFile = {};
+        MainForm->OnMouseWheel = {};
+    }
     SetBitmapDevice(nullptr);
     GraphicsEditor = nullptr;
 }
@@ -489,8 +505,13 @@ bool TVxGraphicsEditor::SaveAsWithDialog(TVxDocument* document)
 {
     if (!PluginMode())
         return TVxEditorModule::SaveAsWithDialog(document);
-    if (document && document->CanSave() && document->Save())
-        Application->SetExitCode(0);
+    if (!document || !document->CanSave())
+        return true;
+    // A failed write has been reported; the window stays open so the host still gets a
+    // result once the user has made room or cancels.
+    if (!document->Save())
+        return false;
+    Application->SetExitCode(0);
     return true;
 }
 
@@ -542,6 +563,12 @@ void TVxGraphicsEditor::DropFile(TMainForm*, const std::wstring& fileName)
 {
     TVxDocument* document = nullptr;
     Open(std::filesystem::path(fileName), document, true);
+}
+
+void TVxGraphicsEditor::MainFormMouseWheel(std::uint32_t keys, int delta, POINT screenPoint, bool& handled)
+{
+    if (TVxGraphicsView* view = ActiveView())
+        handled = view->MouseWheel(keys, delta, TPoint{screenPoint.x, screenPoint.y});
 }
 
 template <typename F>
@@ -672,26 +699,40 @@ void TVxGraphicsEditor::PrevImageCommand()
 {
     if (FFolderImages.Paths.empty() || FFolderImages.Index <= 0)
         return;
-    const std::filesystem::path path = FFolderImages.Paths[static_cast<std::size_t>(FFolderImages.Index - 1)];
-    TVxDocument* document = nullptr;
-    Open(path, document, true);
+    OpenFolderImage(FFolderImages.Index - 1);
 }
 
 void TVxGraphicsEditor::NextImageCommand()
 {
     if (FFolderImages.Index + 1 >= static_cast<std::int32_t>(FFolderImages.Paths.size()))
         return;
-    const std::filesystem::path path = FFolderImages.Paths[static_cast<std::size_t>(FFolderImages.Index + 1)];
+    OpenFolderImage(FFolderImages.Index + 1);
+}
+
+// The index moves first: when the picture there cannot be read, the next step goes on
+// past it instead of trying it again. Only a refused close (the user kept the current
+// picture) puts it back.
+void TVxGraphicsEditor::OpenFolderImage(std::int32_t index)
+{
+    const std::int32_t previous = FFolderImages.Index;
+    const TVxDocument* current = ActiveDocument();
+    FFolderImages.Index = index;
+    const std::filesystem::path path = FFolderImages.Paths[static_cast<std::size_t>(index)];
     TVxDocument* document = nullptr;
-    Open(path, document, true);
+    if (!Open(path, document, true) && current && ActiveDocument() == current)
+        FFolderImages.Index = previous;
 }
 
 void TVxGraphicsEditor::PluginOkCommand()
 {
     if (TVxGraphicsDocument* document = ActiveGraphicsDocument()) {
         document->EndChange(this);
-        if (document->CanSave() && document->Save())
+        if (document->CanSave()) {
+            // The failure has been reported; stay open rather than ask to save again.
+            if (!document->Save())
+                return;
             Application->SetExitCode(0);
+        }
     }
     MainForm->Close();
 }

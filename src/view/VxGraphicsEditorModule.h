@@ -36,6 +36,7 @@ public:
     explicit TVxEditorModuleUI(TVxEditorModule& module);
 
     std::wstring ApplicationTitle() const override;
+    TVxButton ShowMessage(const std::wstring& text, TVxMessageKind kind) override;
     std::optional<std::filesystem::path> RunOpenDialog(const TVxFileFormatArray& formats) override;
     std::optional<TVxSaveChoice> RunSaveDialog(const TVxFileFormatArray& formats, const std::filesystem::path& fileName,
                                                std::int32_t filterIndex) override;
@@ -206,6 +207,7 @@ private:
     template <typename F>
     void ForEachTool(F&& visit) const;
     void CreateZoomItems();
+    void OpenFolderImage(std::int32_t index);
     void CreateStatusPanels();
     void SetStatusValue(int pair, const std::wstring& text);
     void ShowImageSize();
@@ -225,6 +227,7 @@ private:
     void OkButtonClick(TVxToolbarItem*) { PluginOkCommand(); }
     void CancelButtonClick(TVxToolbarItem*) { PluginCancelCommand(); }
     void DropFile(TMainForm*, const std::wstring& fileName);
+    void MainFormMouseWheel(std::uint32_t keys, int delta, POINT screenPoint, bool& handled);
 
     TGdiplusSession FGdiplus;
     TVxBitmapDeviceWin32 FBitmapDevice;

@@ -1,5 +1,6 @@
 #include "view/VxMapMode.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -16,6 +17,28 @@ std::int32_t Map(std::int32_t value, std::int32_t fromOrigin, std::int32_t toExt
 // Ties go to the even neighbour (the default rounding mode), as the unit conversions of
 // the printing page have always rounded.
 std::int32_t RoundToInt(double value) { return static_cast<std::int32_t>(std::nearbyint(value)); }
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
+{
+    const std::int64_t q = a / b;
+    return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
+
+// The new viewport origin of one axis: the device offset of the point from the origin is
+// scaled by the change of ratio, then moved, when zooming in, just far enough that the
+// logical pixel it lay in is the one found there again.
+std::int32_t ZoomedOrigin(std::int32_t point, std::int32_t origin, std::int32_t viewportExt, std::int32_t windowExt,
+                          std::int32_t newViewportExt, std::int32_t newWindowExt)
+{
+    const std::int64_t offset = static_cast<std::int64_t>(point) - origin;
+    const std::int64_t logical = FloorDiv(offset * windowExt, viewportExt);
+    std::int64_t scaled = FloorDiv(offset * windowExt * newViewportExt, static_cast<std::int64_t>(viewportExt) * newWindowExt);
+    if (newViewportExt >= newWindowExt)
+        scaled = std::max(scaled, CeilDiv(logical * newViewportExt, newWindowExt));
+    return static_cast<std::int32_t>(point - scaled);
+}
 
 constexpr double HundredthsPerCentimetre = 1000.0;
 constexpr double HundredthsPerInch = 2540.0;
@@ -54,6 +77,13 @@ void TVxMapMode::SetScale(std::int32_t numerator, std::int32_t denominator)
 {
     ViewportExtX = ViewportExtY = numerator;
     WindowExtX = WindowExtY = denominator;
+}
+
+void TVxMapMode::ZoomAbout(const TPoint& devicePoint, std::int32_t numerator, std::int32_t denominator)
+{
+    ViewportOrgX = ZoomedOrigin(devicePoint.X, ViewportOrgX, ViewportExtX, WindowExtX, numerator, denominator);
+    ViewportOrgY = ZoomedOrigin(devicePoint.Y, ViewportOrgY, ViewportExtY, WindowExtY, numerator, denominator);
+    SetScale(numerator, denominator);
 }
 
 void TVxMapMode::MoveViewportOrigin(std::int32_t dx, std::int32_t dy)

@@ -22,6 +22,10 @@ public:
 
     // The same ratio n/d in both axes: viewport extent n, window extent d.
     void SetScale(std::int32_t numerator, std::int32_t denominator);
+    // SetScale, with the viewport origin moved so that the logical pixel under devicePoint
+    // stays under it: exactly when zooming in; when zooming out the device pixel there
+    // covers that logical pixel among others.
+    void ZoomAbout(const TPoint& devicePoint, std::int32_t numerator, std::int32_t denominator);
     void MoveViewportOrigin(std::int32_t dx, std::int32_t dy);
 
     std::int32_t WindowOrgX = 0;

@@ -1,5 +1,7 @@
 #include "view/VxScrollLayout.h"
 
+#include <algorithm>
+
 #include "imaging/VxBitmap.h"
 
 namespace {
@@ -80,4 +82,65 @@ std::int32_t ScrollBarDelta(TVxScrollRequest request, const TVxScrollBarInfo& ba
 TVxScrollBarRange ScrollBarRange(std::int32_t clientSize, std::int32_t excess, std::int32_t origin)
 {
     return TVxScrollBarRange{clientSize + excess - 1, clientSize, -origin};
+}
+
+namespace {
+
+std::int32_t PageSize(std::int32_t clientSize) { return VxMulDiv(clientSize, 3, 4); }
+
+TPoint Clamped(std::int32_t dx, std::int32_t dy, const TPoint& origin, const TVxScrollState& state)
+{
+    ClampScroll(dx, dy, origin, state);
+    return TPoint{dx, dy};
+}
+
+} // namespace
+
+std::int32_t ScrollLineSize(std::int32_t clientSize) { return std::max<std::int32_t>(8, clientSize / 20); }
+
+TPoint KeyScrollDelta(TVxViewKey key, bool shift, bool control, const TSize& client, const TPoint& origin,
+                      const TVxScrollState& state)
+{
+    const std::int32_t lineX = ScrollLineSize(client.Width);
+    const std::int32_t lineY = ScrollLineSize(client.Height);
+    // The far edges: the origin at -excess shows the right or bottom end.
+    const std::int32_t toLeft = -origin.X, toTop = -origin.Y;
+    const std::int32_t toRight = -state.ExcessWidth - origin.X, toBottom = -state.ExcessHeight - origin.Y;
+    std::int32_t dx = 0, dy = 0;
+    switch (key) {
+    case TVxViewKey::Left: dx = lineX; break;
+    case TVxViewKey::Right: dx = -lineX; break;
+    case TVxViewKey::Up: dy = lineY; break;
+    case TVxViewKey::Down: dy = -lineY; break;
+    case TVxViewKey::PageUp:
+        if (shift)
+            dx = PageSize(client.Width);
+        else
+            dy = PageSize(client.Height);
+        break;
+    case TVxViewKey::PageDown:
+        if (shift)
+            dx = -PageSize(client.Width);
+        else
+            dy = -PageSize(client.Height);
+        break;
+    case TVxViewKey::Home:
+        dy = toTop;
+        dx = control ? toLeft : 0;
+        break;
+    case TVxViewKey::End:
+        dy = toBottom;
+        dx = control ? toRight : 0;
+        break;
+    }
+    return Clamped(dx, dy, origin, state);
+}
+
+TPoint WheelScrollDelta(std::int32_t notches, std::int32_t linesPerNotch, bool horizontal, const TSize& client,
+                        const TPoint& origin, const TVxScrollState& state)
+{
+    const std::int32_t size = horizontal ? client.Width : client.Height;
+    const std::int32_t perNotch = linesPerNotch < 0 ? PageSize(size) : linesPerNotch * ScrollLineSize(size);
+    const std::int32_t distance = notches * perNotch;
+    return horizontal ? Clamped(distance, 0, origin, state) : Clamped(0, distance, origin, state);
 }

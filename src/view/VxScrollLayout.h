@@ -48,3 +48,21 @@ struct TVxScrollBarRange {
     std::int32_t Position = 0;
 };
 TVxScrollBarRange ScrollBarRange(std::int32_t clientSize, std::int32_t excess, std::int32_t origin);
+
+// The keys a scrolling view answers itself.
+enum class TVxViewKey { Left, Right, Up, Down, PageUp, PageDown, Home, End };
+
+// A line of keyboard or wheel scrolling: a twentieth of the client, at least 8 pixels.
+std::int32_t ScrollLineSize(std::int32_t clientSize);
+
+// The origin change for a key, kept within the content: arrows a line, Page Up and Down
+// three quarters of the client (with Shift sideways), Home and End to the top or bottom
+// edge (with Ctrl to the top-left or bottom-right corner).
+TPoint KeyScrollDelta(TVxViewKey key, bool shift, bool control, const TSize& client, const TPoint& origin,
+                      const TVxScrollState& state);
+
+// The origin change for whole wheel notches (positive: turned away from the user, which
+// shows what lies above), linesPerNotch lines each, or a page each when it is negative;
+// sideways with horizontal. Kept within the content.
+TPoint WheelScrollDelta(std::int32_t notches, std::int32_t linesPerNotch, bool horizontal, const TSize& client,
+                        const TPoint& origin, const TVxScrollState& state);

@@ -43,6 +43,7 @@ TVxToolPanelModule::TVxToolPanelModule(TVxComponent* owner) : TVxModuleWithContr
     VisibleMenuItem = &MainForm->AddMenuItem(L"Tools", {}, MainForm->ToolbarsMenuItem, MainForm->ViewMenuItem, -1,
                                              TVxMenuItem::TClick::Bind<&TVxToolPanelModule::ToggleVisible>(this));
     MainForm->DockPanel(*Panel, TVxDockSide::Right);
+    ShowWhenFilled();
 }
 
 TVxToolPanelModule::~TVxToolPanelModule()
@@ -61,7 +62,21 @@ void TVxToolPanelModule::Localize()
 void TVxToolPanelModule::UpdateControls()
 {
     VisibleMenuItem->SetChecked(IsVisible());
+    VisibleMenuItem->SetVisible(HasContent());
+    ShowWhenFilled();
     Arrange();
+}
+
+bool TVxToolPanelModule::HasContent() const { return Toolbar->Count() > 0 || !FPages.empty(); }
+
+// An empty panel would only take room from the picture.
+void TVxToolPanelModule::ShowWhenFilled()
+{
+    const bool shown = FWanted && HasContent();
+    if (Panel->Visible() == shown)
+        return;
+    Panel->SetVisible(shown);
+    MainForm->Relayout();
 }
 
 // The buttons across the panel's width, the pages below them.
@@ -86,12 +101,12 @@ void TVxToolPanelModule::Arrange()
 
 void TVxToolPanelModule::ToggleVisible(TVxMenuItem*) { SetVisible(!IsVisible()); }
 
-bool TVxToolPanelModule::IsVisible() const { return Panel->Visible(); }
+bool TVxToolPanelModule::IsVisible() const { return FWanted; }
 
 void TVxToolPanelModule::SetVisible(bool value)
 {
-    Panel->SetVisible(value);
-    MainForm->Relayout();
+    FWanted = value;
+    ShowWhenFilled();
 }
 
 void TVxToolPanelModule::SetPanelWidth(int value)
@@ -113,7 +128,8 @@ void TVxToolPanelModule::LoadState(TVxSDFReader& reader)
     if (reader.ReadBinary(1, record.data(), static_cast<std::uint32_t>(record.size()))) {
         if (const auto state = DecodeToolPanelState(record)) {
             TVxDockPanelState dock = Panel->State();
-            dock.Visible = state->Visible;
+            FWanted = state->Visible;
+            dock.Visible = FWanted && HasContent();
             // The panel docks left or right only and does not float.
             if (!state->Floating)
                 dock.Side = state->DockSide == 2 ? TVxDockSide::Left : TVxDockSide::Right;
@@ -129,7 +145,7 @@ void TVxToolPanelModule::SaveState(TVxSDFWriter& writer)
 {
     const TVxDockPanelState& dock = Panel->State();
     TVxToolPanelState state;
-    state.Visible = dock.Visible;
+    state.Visible = FWanted;
     state.Floating = false;
     state.DockSide = dock.Side == TVxDockSide::Left ? 2 : 3;
     state.DockedWidth = dock.Width;

@@ -39,8 +39,11 @@ public:
     void SaveState(TVxSDFWriter& writer) override;
 
     void ToggleVisible(TVxMenuItem* sender);
+    // The user's choice, kept in the state file; the panel shows only while it also has
+    // a button or a page to show.
     bool IsVisible() const;
     void SetVisible(bool value);
+    bool HasContent() const;
     void SetPanelWidth(int value);
     void SetWrap();
     // A tool's option page below the buttons, owned by this module.
@@ -61,8 +64,10 @@ public:
 
 private:
     void Arrange();
+    void ShowWhenFilled();
 
     std::vector<TVxFrame*> FPages;
+    bool FWanted = true;
     int FMinimumWidth = 0;
 };
 

@@ -115,6 +115,8 @@ public:
     void CenterOn(const TPoint& logicalPoint);
     void ScrollBy(std::int32_t dx, std::int32_t dy);
     void ClampScroll(std::int32_t& dx, std::int32_t& dy);
+    // How far the content reaches beyond the client; what the scroll limits come from.
+    TVxScrollState ScrollLimits() { return ScrollState(); }
 
     std::int32_t LineStep = 10;
     bool Scrolling = false;

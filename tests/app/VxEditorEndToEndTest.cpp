@@ -1,14 +1,17 @@
 // Starts the real Velloria.exe with pictures generated here and drives the editor
 // through its test probe: opening (command line, drop, recent files), zoom, automatic
-// fit, folder browsing, the status bar under the pointer, undo, quitting with changes
-// and the plug-in mode with its exit codes.
+// fit, folder browsing (past a corrupt file), the status bar under the pointer, undo,
+// quitting with changes, failed saves, the wheel and the navigation keys, the first
+// run's window, and the plug-in mode with its exit codes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +21,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "exchange/VxExchange.h"
@@ -32,6 +36,7 @@ using namespace vxtest;
 constexpr ULONG_PTR prbDrop = 0x50524F44;
 constexpr ULONG_PTR prbCommand = 0x444E4D43;
 constexpr ULONG_PTR prbQuery = 0x59524551;
+constexpr ULONG_PTR prbLanguage = 0x474E414C;
 
 // The pixel (x, y) of every generated picture: R = x, G = y, B = x + y (all mod 256).
 void WriteBmp(const fs::path& path, int width, int height)
@@ -87,7 +92,9 @@ std::map<std::string, std::string> ParseState(const std::string& line)
     words >> word; // "state"
     while (words >> word && word != "end") {
         const std::size_t eq = word.find('=');
-        if (eq != std::string::npos && word.find('=') == word.find_first_of("=") && eq > 0 &&
+        // A new pair starts with a lower-case name and "="; anything else continues the
+        // value before it (a caption with spaces).
+        if (eq != std::string::npos && eq > 0 &&
             word.substr(0, eq).find_first_not_of("abcdefghijklmnopqrstuvwxyz-") == std::string::npos) {
             key = word.substr(0, eq);
             values[key] = word.substr(eq + 1);
@@ -155,6 +162,16 @@ public:
     }
 };
 
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1)
+        parts.push_back(text.substr(start, at - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
 std::pair<int, int> Pair(const std::string& text)
 {
     const std::size_t sep = text.find_first_of(",/");
@@ -183,8 +200,11 @@ TEST(VxEditorEndToEndTest, CommandLineOpensASmallPictureAtActualSize)
     EXPECT_NE(state["caption"].find("small.bmp - "), std::string::npos) << state["caption"];
     EXPECT_EQ(state["zoom"], "1/1");
     EXPECT_EQ(state["modified"], "0");
-    EXPECT_EQ(state["status"].substr(0, 0), "");
-    EXPECT_NE(state["status"].find("|200|150|"), std::string::npos) << state["status"];
+    // The W and H panels show the picture's size.
+    const std::vector<std::string> panels = Split(state["status"], '|');
+    ASSERT_EQ(panels.size(), 7u) << state["status"];
+    EXPECT_EQ(panels[2], "200");
+    EXPECT_EQ(panels[3], "150");
     EXPECT_EQ(state["recent"], "1");
     EXPECT_EQ(state["filemenu"], "1");
     EXPECT_EQ(state["zoomin-shortcut"].find("Ctrl+"), 0u) << state["zoomin-shortcut"];
@@ -474,6 +494,8 @@ TEST(VxEditorEndToEndTest, ToolPanelIsShownAndHiddenFromTheViewMenuAndRemembered
     auto state = program.State();
     EXPECT_EQ(state["toolpanel"], "1");
     EXPECT_EQ(state["toolpanel-checked"], "1");
+    // No tool has a button yet: the choice is kept, the empty panel takes no room.
+    EXPECT_EQ(state["toolpanel-shown"], "0");
     ASSERT_TRUE(program.Command(L"menu:toolpanel"));
     state = program.State();
     EXPECT_EQ(state["toolpanel"], "0");
@@ -589,4 +611,394 @@ TEST(VxEditorEndToEndTest, ZoomShortcutsOfTheViewMenuWorkFromTheKeyboard)
     }
     program.Close();
     EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+namespace {
+
+// String n of a shipped language file, read in its own code page.
+std::wstring LanguageString(const char* file, UINT codePage, int n)
+{
+    const std::string text = ReadAll(HostPath(VELLORIA_LANGUAGES) / file);
+    const std::string key = "\n" + std::to_string(n) + "=";
+    const std::size_t at = text.find(key);
+    if (at == std::string::npos)
+        return L"<string " + std::to_wstring(n) + L" missing>";
+    const std::size_t start = at + key.size();
+    const std::string value = text.substr(start, text.find_first_of("\r\n", start) - start);
+    std::wstring wide(value.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(codePage, 0, value.data(), static_cast<int>(value.size()), wide.data(), static_cast<int>(wide.size()))));
+    return wide;
+}
+
+std::wstring Replaced(std::wstring text, const std::wstring& argument)
+{
+    const std::size_t at = text.find(L"%s");
+    return at == std::wstring::npos ? text : text.replace(at, 2, argument);
+}
+
+// The text of a message box (its static control) and its caption.
+std::wstring BoxText(HWND box)
+{
+    wchar_t text[2048] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 2048);
+    return text;
+}
+
+std::wstring WindowCaption(HWND window)
+{
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+// Waits for a message box whose text holds needle.
+HWND WaitForBox(const TProgram& program, const std::wstring& needle, int timeoutMs = 15000)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        for (HWND box : program.Dialogs(0))
+            if (BoxText(box).find(needle) != std::wstring::npos)
+                return box;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < end);
+    return nullptr;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+}  // namespace
+
+TEST(VxEditorEndToEndTest, SavingOntoAReadOnlyFileSaysWhyInTheUsersLanguageAndKeepsTheOldFile)
+{
+    struct TCase {
+        WORD Language;
+        const char* File;
+        UINT CodePage;
+    };
+    for (const TCase& c : {TCase{1033, "English.ini", CP_UTF8}, TCase{1049, "Russian.ini", 1251}}) {
+        SCOPED_TRACE(c.File);
+        TProgram program("ReadOnly");
+        const fs::path picture = program.Pictures() / L"edit.bmp";
+        const fs::path target = program.Pictures() / L"target.bmp";
+        WriteBmp(picture, 64, 32);
+        WriteBmp(target, 16, 16);
+        const std::string before = ReadAll(target);
+        ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+        ASSERT_TRUE(program.Start(picture.wstring()));
+        ASSERT_TRUE(program.Send(prbLanguage, &c.Language, sizeof c.Language));
+        ASSERT_TRUE(program.Command(L"modify"));
+        program.PostCommand(L"menu:saveas");
+        ASSERT_TRUE(AnswerFileDialog(program, target));
+        // One question, the program's own, in its language.
+        const std::wstring question = Replaced(LanguageString(c.File, c.CodePage, 164), target.wstring());
+        HWND ask = WaitForBox(program, question);
+        ASSERT_NE(ask, nullptr) << "no overwrite question";
+        EXPECT_EQ(program.Dialogs(0).size(), 1u);
+        PostMessageW(ask, WM_COMMAND, IDYES, 0);
+        const std::wstring expected = Replaced(LanguageString(c.File, c.CodePage, 1031), target.wstring()) + L"\n\n" +
+                                      LanguageString(c.File, c.CodePage, 1032);
+        HWND error = WaitForBox(program, LanguageString(c.File, c.CodePage, 1032));
+        ASSERT_NE(error, nullptr) << "no error box";
+        EXPECT_TRUE(BoxText(error) == expected) << "the box says: " << Narrow(BoxText(error));
+        EXPECT_EQ(WindowCaption(error), L"Velloria");
+        // Left on screen for a while when asked, so a screenshot can show it.
+        if (const char* pause = std::getenv("VELLORIA_TEST_PAUSE_MS"))
+            Sleep(static_cast<DWORD>(std::atoi(pause)));
+        PostMessageW(error, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(program.WaitForLog("done menu:saveas"));
+        auto state = program.State();
+        EXPECT_EQ(state["file"], "edit.bmp");
+        EXPECT_EQ(state["modified"], "1");
+        EXPECT_EQ(ReadAll(target), before);
+        SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        CloseDiscarding(program);
+    }
+}
+
+TEST(VxEditorEndToEndTest, PluginOkThatCannotWriteStaysOpenAndSaysWhy)
+{
+    TProgram program("PluginReadOnly");
+    const fs::path exchange = program.Pictures() / L"exchange.tmp";
+    fs::create_directories(exchange.parent_path());
+    WriteExchange(exchange, 40, 30);
+    const std::string before = ReadAll(exchange);
+    ASSERT_TRUE(program.Start(exchange.wstring()));
+    ASSERT_TRUE(SetFileAttributesW(exchange.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(program.Command(L"modify"));
+    program.PostCommand(L"button:ok");
+    HWND error = WaitForBox(program, Replaced(LanguageString("English.ini", CP_UTF8, 1031), exchange.wstring()));
+    ASSERT_NE(error, nullptr) << "no error box";
+    EXPECT_NE(BoxText(error).find(LanguageString("English.ini", CP_UTF8, 1032)), std::wstring::npos) << Narrow(BoxText(error));
+    EXPECT_EQ(WindowCaption(error), L"Velloria Plug-in");
+    PostMessageW(error, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(program.WaitForLog("done button:ok"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(program.Running());
+    EXPECT_TRUE(program.Dialogs(0).empty()) << "a second box (a save question) followed";
+    EXPECT_EQ(program.State()["modified"], "1");
+    EXPECT_EQ(ReadAll(exchange), before);
+    // Once the file can be written, OK hands the result over.
+    SetFileAttributesW(exchange.c_str(), FILE_ATTRIBUTE_NORMAL);
+    program.PostCommand(L"button:ok");
+    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_NE(ReadAll(exchange), before);
+}
+
+namespace {
+
+// The folder's pictures in the order the file system lists them (the order Next follows).
+std::vector<std::wstring> ListedNames(const fs::path& folder)
+{
+    std::vector<std::wstring> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().wstring());
+    return names;
+}
+
+}  // namespace
+
+TEST(VxEditorEndToEndTest, NextGoesPastACorruptJpeg)
+{
+    TProgram program("Corrupt");
+    const fs::path folder = program.Pictures();
+    for (const wchar_t* name : {L"p0.bmp", L"p1.bmp", L"p2.bmp", L"p3.bmp"})
+        WriteBmp(folder / name, 20, 10);
+    // A JPEG start and then nothing a decoder can use; renamed until the listing puts it
+    // between two pictures.
+    fs::path broken = folder / L"p1x0.jpg";
+    std::ofstream(broken, std::ios::binary) << std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00garbage", 19);
+    std::vector<std::wstring> names;
+    std::size_t at = 0;
+    for (int attempt = 1; attempt < 50; ++attempt) {
+        names = ListedNames(folder);
+        at = static_cast<std::size_t>(std::find(names.begin(), names.end(), broken.filename().wstring()) - names.begin());
+        if (at > 0 && at + 1 < names.size())
+            break;
+        const fs::path renamed = folder / (L"p1x" + std::to_wstring(attempt) + L".jpg");
+        fs::rename(broken, renamed);
+        broken = renamed;
+    }
+    ASSERT_TRUE(at > 0 && at + 1 < names.size()) << "the corrupt file stays at an end of the listing";
+    const std::string count = std::to_string(names.size());
+
+    ASSERT_TRUE(program.Start((folder / names[at - 1]).wstring()));
+    ASSERT_EQ(program.State()["folder"], std::to_string(at - 1) + "/" + count);
+    program.PostCommand(L"button:next");
+    HWND error = WaitForBox(program, broken.filename().wstring());
+    ASSERT_NE(error, nullptr) << "no error for the corrupt file";
+    PostMessageW(error, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(program.WaitForLog("done button:next"));
+    auto state = program.State();
+    EXPECT_EQ(state["documents"], "0");
+    EXPECT_EQ(state["folder"], std::to_string(at) + "/" + count);
+    ASSERT_TRUE(program.Command(L"button:next"));
+    state = program.State();
+    EXPECT_EQ(state["file"], Narrow(names[at + 1]));
+    EXPECT_EQ(state["folder"], std::to_string(at + 1) + "/" + count);
+    CloseDiscarding(program);
+}
+
+namespace {
+
+void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0, DWORD data = 0)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.mouseData = data;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+void SendKey(WORD key, bool up)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+// Turns the wheel by notches over the client point of the view, with Ctrl or Shift
+// held when asked, as the user's hand would.
+void TurnWheel(int notches, WORD holding = 0)
+{
+    if (holding)
+        SendKey(holding, false);
+    SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(notches * WHEEL_DELTA));
+    if (holding)
+        SendKey(holding, true);
+}
+
+// The state once key's value differs from old (or the last one after a while).
+std::map<std::string, std::string> StateWhenChanged(TProgram& program, const std::string& key, const std::string& old)
+{
+    auto state = program.State();
+    for (int i = 0; i < 60 && state[key] == old; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        state = program.State();
+    }
+    return state;
+}
+
+// The image coordinate under client coordinate p at zoom n/d with the view origin.
+int ImageAt(int p, int origin, int n, int d)
+{
+    const long long scaled = static_cast<long long>(p - origin) * d;
+    return static_cast<int>(scaled >= 0 ? scaled / n : -((-scaled + n - 1) / n));
+}
+
+// The client coordinate where image coordinate i starts at zoom n/d with the view origin.
+int WindowAt(int i, int origin, int n, int d)
+{
+    const long long scaled = static_cast<long long>(i) * n;
+    return static_cast<int>(scaled >= 0 ? scaled / d : -((-scaled + d - 1) / d)) + origin;
+}
+
+}  // namespace
+
+TEST(VxEditorEndToEndTest, WheelScrollsAndCtrlWheelZoomsAboutThePointer)
+{
+    TProgram program("Wheel");
+    const fs::path picture = program.Pictures() / L"wide.bmp";
+    WriteBmp(picture, 2400, 1800);
+    ASSERT_TRUE(program.Start(picture.wstring()));
+    ASSERT_TRUE(program.Command(L"menu:actualsize"));
+    auto state = program.State();
+    ASSERT_EQ(state["zoom"], "1/1");
+    const auto [sx, sy] = Pair(state["viewscreen"]);
+    const auto [cw, ch] = Pair(state["client"]);
+    // A point away from the centre, so zooming about it differs from zooming about the centre.
+    const int px = cw / 3, py = ch / 3;
+    SetForegroundWindow(program.Window());
+    SetCursorPos(sx + px, sy + py);
+    SendMouse(MOUSEEVENTF_MOVE, 1, 0);
+    SendMouse(MOUSEEVENTF_MOVE, -1, 0);
+
+    // Towards the user: the picture moves up, the view shows what lies below.
+    const std::string start = program.State()["origin"];
+    const auto [ox, oy] = Pair(start);
+    TurnWheel(-1);
+    state = StateWhenChanged(program, "origin", start);
+    const auto [ox1, oy1] = Pair(state["origin"]);
+    EXPECT_EQ(ox1, ox);
+    EXPECT_LT(oy1, oy);
+    // Away: back where it was. With Shift: sideways.
+    TurnWheel(1);
+    state = StateWhenChanged(program, "origin", state["origin"]);
+    EXPECT_EQ(state["origin"], start);
+    TurnWheel(-1, VK_SHIFT);
+    state = StateWhenChanged(program, "origin", start);
+    const auto [ox2, oy2] = Pair(state["origin"]);
+    EXPECT_LT(ox2, ox);
+    EXPECT_EQ(oy2, oy);
+
+    // Ctrl: one zoom step per notch, the image pixel under the pointer stays under it.
+    const auto [bx, by] = Pair(state["origin"]);
+    const int imageX = ImageAt(px, bx, 1, 1), imageY = ImageAt(py, by, 1, 1);
+    TurnWheel(1, VK_CONTROL);
+    state = StateWhenChanged(program, "zoom", "1/1");
+    ASSERT_EQ(state["zoom"], "3/2");
+    auto [zx, zy] = Pair(state["origin"]);
+    EXPECT_EQ(ImageAt(px, zx, 3, 2), imageX);
+    EXPECT_EQ(ImageAt(py, zy, 3, 2), imageY);
+    // Two notches back: 3/4, where one window pixel covers more than one image pixel.
+    TurnWheel(-2, VK_CONTROL);
+    state = StateWhenChanged(program, "zoom", "3/2");
+    ASSERT_EQ(state["zoom"], "3/4");
+    std::tie(zx, zy) = Pair(state["origin"]);
+    // The image pixel is drawn over the pointer: its edge at or before it, the next
+    // pixel's edge at or after it.
+    EXPECT_LE(WindowAt(imageX, zx, 3, 4), px);
+    EXPECT_GE(WindowAt(imageX + 1, zx, 3, 4), px);
+    EXPECT_LE(WindowAt(imageY, zy, 3, 4), py);
+    EXPECT_GE(WindowAt(imageY + 1, zy, 3, 4), py);
+    CloseDiscarding(program);
+}
+
+TEST(VxEditorEndToEndTest, NavigationKeysScrollTheView)
+{
+    TProgram program("Keys");
+    const fs::path picture = program.Pictures() / L"tall.bmp";
+    WriteBmp(picture, 2400, 1800);
+    ASSERT_TRUE(program.Start(picture.wstring()));
+    ASSERT_TRUE(program.Command(L"menu:actualsize"));
+    auto state = program.State();
+    const auto [ox, oy] = Pair(state["origin"]);
+    const auto [cw, ch] = Pair(state["client"]);
+    // Home: the top edge; Page Down: three quarters of the view; Down: a line; End: the bottom.
+    ASSERT_TRUE(program.Command(L"key:" + std::to_wstring(VK_HOME)));
+    state = program.State();
+    EXPECT_EQ(state["origin"], std::to_string(ox) + ",0");
+    ASSERT_TRUE(program.Command(L"key:" + std::to_wstring(VK_NEXT)));
+    const int page = MulDiv(ch, 3, 4);
+    EXPECT_EQ(program.State()["origin"], std::to_string(ox) + "," + std::to_string(-page));
+    ASSERT_TRUE(program.Command(L"key:" + std::to_wstring(VK_DOWN)));
+    EXPECT_EQ(program.State()["origin"], std::to_string(ox) + "," + std::to_string(-page - std::max(8, ch / 20)));
+    ASSERT_TRUE(program.Command(L"key:" + std::to_wstring(VK_END)));
+    const auto [ex, ey] = Pair(program.State()["origin"]);
+    EXPECT_EQ(ex, ox);
+    EXPECT_LT(ey, -page - std::max(8, ch / 20));
+    // At the bottom, Down has nowhere to go.
+    ASSERT_TRUE(program.Command(L"key:" + std::to_wstring(VK_DOWN)));
+    EXPECT_EQ(program.State()["origin"], std::to_string(ex) + "," + std::to_string(ey));
+    ASSERT_TRUE(program.Command(L"key:" + std::to_wstring(VK_RIGHT)));
+    const auto [rx, ry] = Pair(program.State()["origin"]);
+    EXPECT_EQ(rx, ox - std::max(8, cw / 20));
+    EXPECT_EQ(ry, ey);
+    EXPECT_LT(oy, 0); // actual size started in the middle of the picture
+    CloseDiscarding(program);
+}
+
+TEST(VxEditorEndToEndTest, FirstRunOpensLargeWithoutEmptyMenusOrPanels)
+{
+    TProgram program("FirstRun");
+    ASSERT_TRUE(program.Start());
+    auto state = program.State();
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const auto [w, h] = Pair(state["window"]);
+    // Most of the work area, not the design size.
+    EXPECT_GE(w, (work.right - work.left) * 8 / 10);
+    EXPECT_GE(h, (work.bottom - work.top) * 8 / 10);
+    EXPECT_EQ(state["helpmenu"], "0");
+    EXPECT_EQ(state["toolpanel-shown"], "0");
+    program.Close();
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+TEST(VxEditorEndToEndTest, OpenDialogRefusesAMissingNameAndKeepsThePicture)
+{
+    TProgram program("Missing");
+    const fs::path picture = program.Pictures() / L"kept.bmp";
+    WriteBmp(picture, 64, 32);
+    ASSERT_TRUE(program.Start(picture.wstring()));
+    program.PostCommand(L"menu:open");
+    ASSERT_TRUE(AnswerFileDialog(program, program.Pictures() / L"nothing-here.bmp"));
+    // The dialog answers with a box of its own (its text is the platform's) and stays open.
+    HWND box = nullptr;
+    for (int i = 0; i < 300 && !box; ++i) {
+        for (HWND window : program.Dialogs(0))
+            if (!BoxText(window).empty())
+                box = window;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(box, nullptr) << "the dialog took the name";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    HWND dialog = nullptr;
+    for (int i = 0; i < 100 && !dialog; ++i) {
+        for (HWND window : program.Dialogs(0))
+            if (window != box && BoxText(window).empty())
+                dialog = window;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(program.WaitForLog("done menu:open"));
+    auto state = program.State();
+    EXPECT_EQ(state["documents"], "1");
+    EXPECT_EQ(state["file"], "kept.bmp");
+    CloseDiscarding(program);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Starts a copy of the real Velloria.exe under a name of its own and drives it through
+// Starts a copy of the real program (the test build, VelloriaTest.exe, unless told
+// otherwise) under a name of its own and drives it through
 // its test probe (VELLORIA_TEST_PROBE names the probe's log; commands arrive as
 // WM_COPYDATA). Each copy has its own folder and so its own state file
 // (%APPDATA%\<name>\<name>.cfg); both go when the driver does.
@@ -47,7 +48,8 @@ inline std::string ReadAll(const fs::path& path)
 class TProgramDriver {
 public:
     // prefix and name make the copy's base name; sendTimeoutMs bounds each probe command.
-    TProgramDriver(const std::wstring& prefix, const std::string& name, UINT sendTimeoutMs)
+    // The program is the test build with its probe unless exe names another.
+    TProgramDriver(const std::wstring& prefix, const std::string& name, UINT sendTimeoutMs, const char* exe = VELLORIA_EXE)
         : FSendTimeoutMs(sendTimeoutMs)
     {
         static std::atomic<int> counter{0};
@@ -56,7 +58,7 @@ public:
         FFolder = fs::temp_directory_path() / FBaseName;
         fs::remove_all(FFolder);
         fs::create_directories(FFolder / L"Languages");
-        fs::copy_file(HostPath(VELLORIA_EXE), FFolder / (FBaseName + L".exe"));
+        fs::copy_file(HostPath(exe), FFolder / (FBaseName + L".exe"));
         for (const char* file : {"English.ini", "Russian.ini"})
             fs::copy_file(HostPath(VELLORIA_LANGUAGES) / file, FFolder / L"Languages" / file);
         fs::remove_all(AppDataFolder() / FBaseName);
@@ -83,23 +85,22 @@ public:
     // Starts the program (with one argument, if any) and waits for its first idle moment.
     bool Start(const std::wstring& argument = L"")
     {
-        FLog = FFolder / (L"run" + std::to_wstring(++FRuns) + L".log");
-        SetEnvironmentVariableW(L"VELLORIA_TEST_PROBE", FLog.c_str());
-        std::wstring commandLine = L"\"" + (FFolder / (FBaseName + L".exe")).wstring() + L"\"";
-        if (!argument.empty())
-            commandLine += L" \"" + argument + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        const BOOL created = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                            FFolder.c_str(), &startup, &info);
-        SetEnvironmentVariableW(L"VELLORIA_TEST_PROBE", nullptr);
-        if (!created)
+        return Launch(argument) && WaitForLog("idle") && (FWindow = FindMainWindow()) != nullptr;
+    }
+
+    // Starts the program and waits, without its probe's help, until its main window is up
+    // and it waits for input.
+    bool StartUnprobed()
+    {
+        if (!Launch(L""))
             return false;
-        CloseHandle(info.hThread);
-        FProcess = info.hProcess;
-        FProcessId = info.dwProcessId;
-        return WaitForLog("idle") && (FWindow = FindMainWindow()) != nullptr;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!(FWindow = FindMainWindow()) && std::chrono::steady_clock::now() < end) {
+            if (WaitForSingleObject(FProcess, 0) == WAIT_OBJECT_0)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return FWindow && WaitForInputIdle(FProcess, 30000) == 0;
     }
 
     bool Send(ULONG_PTR command, const void* data = nullptr, std::size_t size = 0)
@@ -172,6 +173,28 @@ protected:
     }
 
 private:
+    // Starts the program with VELLORIA_TEST_PROBE naming a fresh log file.
+    bool Launch(const std::wstring& argument)
+    {
+        FLog = FFolder / (L"run" + std::to_wstring(++FRuns) + L".log");
+        SetEnvironmentVariableW(L"VELLORIA_TEST_PROBE", FLog.c_str());
+        std::wstring commandLine = L"\"" + (FFolder / (FBaseName + L".exe")).wstring() + L"\"";
+        if (!argument.empty())
+            commandLine += L" \"" + argument + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        const BOOL created = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                            FFolder.c_str(), &startup, &info);
+        SetEnvironmentVariableW(L"VELLORIA_TEST_PROBE", nullptr);
+        if (!created)
+            return false;
+        CloseHandle(info.hThread);
+        FProcess = info.hProcess;
+        FProcessId = info.dwProcessId;
+        return true;
+    }
+
     HWND FindMainWindow() const
     {
         const auto found = Windows([](HWND, const std::wstring& className) { return className == L"TMainForm"; });

@@ -1,25 +1,19 @@
 #!/usr/bin/env bash
-# Start-up time of Velloria.exe under wine64: from process creation to the first idle
-# of the main window, as the program's test probe measures it (GetProcessTimes), and the
-# wall-clock time from launching wine64 to that point. Median of N runs (default 5).
-#   tests/app/startup-time.sh [build-dir] [runs]
+# Start-up time of the program under wine64: from process creation to the first idle of
+# the main window, as the test probe of the test build (VelloriaTest.exe) measures it
+# (GetProcessTimes), and the wall-clock time from launching wine64 to that point.
+# Median of N runs (default 5).
+#   tests/app/startup-time.sh [build folder, default build/win64] [runs]
 set -euo pipefail
-build=$(cd "${1:-$(dirname "$0")/../../build/shell-win64}" && pwd)
+. "$(dirname "$0")/../../scripts/common.sh"
+build=$(build_dir win64 "${1:-}")
 runs=${2:-5}
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-WINE=/usr/lib/wine/wine64
-display=:$((60 + RANDOM % 30))
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'DISPLAY=$display /usr/lib/wine/wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-sleep 1
+# A private display, and a warm wineserver as on a desktop where Wine already runs.
+unset DISPLAY
+wine_session "$build"
 work=$(mktemp -d)
-cp "$build/src/Velloria.exe" "$work/VelloriaTiming.exe"
+cp "$build/src/VelloriaTest.exe" "$work/VelloriaTiming.exe"
 cp -r "$build/src/Languages" "$work/"
-# A warm wineserver, as on a desktop where Wine already runs.
-"$WINE" cmd /c exit >/dev/null 2>&1 || true
 probe=() wall=()
 for i in $(seq 1 "$runs"); do
   log=$work/run$i.log

@@ -236,6 +236,61 @@ TEST_F(VxEditorTest, FailedSaveKeepsNameAndModifiedState)
     EXPECT_FALSE(document.Clean());
 }
 
+TEST_F(VxEditorTest, FailedSaveNamesTheFileAndTheReason)
+{
+    struct TCase {
+        TVxSaveError Error;
+        const wchar_t* Reason;
+    };
+    const TCase cases[] = {
+        {TVxSaveError::ReadOnly, L"The file is read-only."},
+        {TVxSaveError::InUse, L"The file is in use by another program."},
+        {TVxSaveError::DiskFull, L"There is not enough space on the disk."},
+        {TVxSaveError::AccessDenied, L"Access to the file or its folder is denied."},
+        {TVxSaveError::Other, L"The picture could not be written."},
+    };
+    TVxGraphicsDocument& document = OpenNew(L"start.png");
+    Edit(Editor, 1);
+    Editor.Stub().FailSaves = true;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.Error));
+        Editor.Stub().Error = c.Error;
+        UI.SaveChoice = TVxSaveChoice{Folder.Path() / L"other", 2};
+        UI.Messages.clear();
+        EXPECT_FALSE(Editor.SaveAsWithDialog(&document));
+        ASSERT_EQ(UI.Messages.size(), 1u);
+        EXPECT_EQ(UI.Messages.back(), L"Cannot save the file \"" + (Folder.Path() / L"other.png").wstring() + L"\".\n\n" + c.Reason);
+        EXPECT_EQ(UI.Kinds.back(), TVxMessageKind::Error);
+        EXPECT_EQ(document.FileName(), Folder.Path() / L"start.png");
+        EXPECT_FALSE(document.Clean());
+    }
+}
+
+TEST_F(VxEditorTest, CancelledSaveSaysNothing)
+{
+    TVxGraphicsDocument& document = OpenNew(L"start.png");
+    Edit(Editor, 1);
+    Editor.Stub().FailSaves = true;
+    Editor.Stub().Error = TVxSaveError::Cancelled;
+    UI.SaveChoice = TVxSaveChoice{Folder.Path() / L"other", 1};
+    EXPECT_FALSE(Editor.SaveAsWithDialog(&document));
+    EXPECT_TRUE(UI.Messages.empty());
+    EXPECT_FALSE(document.Clean());
+}
+
+TEST_F(VxEditorTest, LoadingAndSavingShowTheHourglass)
+{
+    Editor.Stub().WaitDepth = &UI.WaitDepth;
+    TVxGraphicsDocument& document = OpenNew(L"start.png");
+    UI.SaveChoice = TVxSaveChoice{Folder.Path() / L"copy", 1};
+    EXPECT_TRUE(Editor.SaveAsWithDialog(&document));
+    Editor.Stub().FailSaves = true;
+    EXPECT_FALSE(document.Save());
+    // On during the load, the save and the failed save, and ended each time.
+    EXPECT_EQ(Editor.Stub().WaitDepthSeen, (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(UI.WaitDepth, 0);
+}
+
 TEST_F(VxEditorTest, QuittingAsksOnlyForModifiedDocument)
 {
     OpenNew();

@@ -34,6 +34,8 @@ public:
         return SaveChoice;
     }
     void SetCaption(const std::wstring& caption) override { Caption = caption; }
+    void BeginWait() override { ++WaitDepth; }
+    void EndWait() override { --WaitDepth; }
     void SetExitCode(std::int32_t code) override { ExitCode = code; }
 
     std::vector<std::wstring> Messages;
@@ -46,6 +48,7 @@ public:
     std::int32_t SaveDialogFilterIndex = -99;
     std::wstring Caption;
     std::int32_t ExitCode = 1234;
+    int WaitDepth = 0; // hourglass requests not yet ended
 };
 
 // Loads any existing file as a 4 x 3 picture; the format is taken from the extension.
@@ -60,6 +63,8 @@ public:
     }
     bool Load(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t& formatIndex) override
     {
+        if (WaitDepth)
+            WaitDepthSeen.push_back(*WaitDepth);
         std::error_code error;
         if (!std::filesystem::exists(fileName, error))
             return false;
@@ -73,15 +78,21 @@ public:
     bool Save(TVxDocument&, const std::filesystem::path& fileName, std::int32_t formatIndex) override
     {
         ++SaveCount;
+        if (WaitDepth)
+            WaitDepthSeen.push_back(*WaitDepth);
         if (FailSaves)
             return false;
         std::ofstream(fileName) << formatIndex;
         return true;
     }
     bool CanWrite(std::int32_t) const override { return true; }
+    TVxSaveError LastSaveError() const override { return FailSaves ? Error : TVxSaveError::None; }
 
     int SaveCount = 0;
     bool FailSaves = false;
+    TVxSaveError Error = TVxSaveError::Other; // the reason a failed save gives
+    const int* WaitDepth = nullptr;           // the UI's hourglass depth, seen at each load and save
+    std::vector<int> WaitDepthSeen;
 };
 
 class TTestEditor : public TVxEditor {

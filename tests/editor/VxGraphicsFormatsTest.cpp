@@ -240,6 +240,8 @@ TEST_F(VxGraphicsFormatsTest, FailedSaveLeavesExistingFileAndNoLitter)
     const std::filesystem::path target = Folder.File(L"keep.tif", "old contents");
     Codec.FailEncode = true;
     EXPECT_FALSE(Formats.Save(Document, target, gfTIFF));
+    // The codec left no reason the platform could name.
+    EXPECT_EQ(Formats.LastSaveError(), TVxSaveError::Other);
     EXPECT_EQ(ReadBytes(target), (std::vector<std::uint8_t>{'o', 'l', 'd', ' ', 'c', 'o', 'n', 't', 'e', 'n', 't', 's'}));
     EXPECT_EQ(FolderFiles(), std::vector<std::filesystem::path>{L"keep.tif"});
 }
@@ -252,6 +254,7 @@ TEST_F(VxGraphicsFormatsTest, ReadOnlyTargetFailsAndStaysIntact)
                                              | std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     EXPECT_FALSE(Formats.Save(Document, target, gfBMP));
+    EXPECT_EQ(Formats.LastSaveError(), TVxSaveError::ReadOnly);
     EXPECT_EQ(ReadBytes(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(FolderFiles(), std::vector<std::filesystem::path>{L"locked.bmp"});
 }
@@ -267,6 +270,7 @@ TEST_F(VxGraphicsFormatsTest, JpegAsksQualityAndCancelWritesNothing)
     Prompt.Answer.reset();
     std::filesystem::remove(target);
     EXPECT_FALSE(Formats.Save(Document, target, gfJPEG));
+    EXPECT_EQ(Formats.LastSaveError(), TVxSaveError::Cancelled);
     EXPECT_EQ(Prompt.Offered, 90);
     EXPECT_FALSE(std::filesystem::exists(target));
     EXPECT_EQ(Codec.Encodes, 1);

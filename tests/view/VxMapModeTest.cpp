@@ -102,3 +102,61 @@ TEST(VxMapModeTest, HiMetricConversions)
 }
 
 } // namespace
+
+namespace {
+
+struct TZoomAboutCase {
+    std::int32_t FromN, FromD, ToN, ToD;
+    std::int32_t Origin, Point;
+};
+
+// Every step of the zoom table, from fitted and odd origins, at points on both sides of
+// the origin.
+const TZoomAboutCase ZoomAboutCases[] = {
+    {1, 1, 3, 2, 0, 101},     {3, 2, 2, 1, -37, 250},   {2, 1, 3, 1, -911, 5},     {1, 1, 16, 1, -3, 333},
+    {700, 3000, 1, 4, 17, 200}, {1, 4, 1, 3, -250, 301}, {12, 1, 16, 1, -40000, 777}, {1, 3, 3, 4, 40, -20},
+    {3, 2, 1, 1, -100, 250},  {1, 1, 3, 4, -37, 411},   {2, 1, 1, 16, -2000, 640}, {16, 1, 12, 1, -5001, 3},
+    {3, 4, 1, 2, 12, 13},     {1, 1, 1, 1, -77, 300},
+};
+
+} // namespace
+
+TEST(VxMapModeTest, ZoomAboutKeepsTheLogicalPixelUnderThePoint)
+{
+    for (const TZoomAboutCase& c : ZoomAboutCases) {
+        SCOPED_TRACE(testing::Message() << c.FromN << "/" << c.FromD << " to " << c.ToN << "/" << c.ToD << " origin " << c.Origin
+                                        << " point " << c.Point);
+        TVxMapMode mapping = Scaled(c.FromN, c.FromD, c.Origin, c.Origin + 11);
+        const TPoint point{c.Point, c.Point - 7};
+        const TPoint before = mapping.DeviceToLogical(point);
+        mapping.ZoomAbout(point, c.ToN, c.ToD);
+        EXPECT_EQ(mapping.ViewportExtX, c.ToN);
+        EXPECT_EQ(mapping.WindowExtY, c.ToD);
+        if (c.ToN >= c.ToD) {
+            // A logical pixel covers whole device pixels: the point finds the same one.
+            EXPECT_EQ(mapping.DeviceToLogical(point), before);
+        } else {
+            // A device pixel shows several logical ones; the one that was there is drawn
+            // over the point, between its own edge and the next one's.
+            const TPoint start = mapping.LogicalToDevice(before);
+            const TPoint end = mapping.LogicalToDevice(TPoint{before.X + 1, before.Y + 1});
+            EXPECT_LE(start.X, point.X);
+            EXPECT_GE(end.X, point.X);
+            EXPECT_LE(start.Y, point.Y);
+            EXPECT_GE(end.Y, point.Y);
+        }
+    }
+}
+
+TEST(VxMapModeTest, ZoomAboutMovesTheOriginByTheScaledOffsetOnly)
+{
+    // From 1/1 at origin -100, the point 300 lies over logical 400: at 2/1 logical 400
+    // starts at device 800 from the origin, so the origin goes to 300 - 800.
+    TVxMapMode mapping = Scaled(1, 1, -100, -100);
+    mapping.ZoomAbout(TPoint{300, 300}, 2, 1);
+    EXPECT_EQ(mapping.ViewportOrgX, -500);
+    // And back: 1/1 brings the origin where it was.
+    mapping.ZoomAbout(TPoint{300, 300}, 1, 1);
+    EXPECT_EQ(mapping.ViewportOrgX, -100);
+    EXPECT_EQ(mapping.ViewportOrgY, -100);
+}

@@ -190,3 +190,73 @@ TEST(VxViewCanvasTest, ObjectsOutsideTheClipAreNotAsked)
 }
 
 } // namespace
+
+namespace {
+
+// A 1000 x 700 client over a picture 1000 wider and 2000 higher, scrolled to (-300, -900).
+const TSize KeyClient{1000, 700};
+const TVxScrollState KeyRoom{0, 0, 1000, 2000}; // Dx, Dy, ExcessWidth, ExcessHeight
+const TPoint KeyOrigin{-300, -900};
+
+struct TKeyCase {
+    const char* Name;
+    TVxViewKey Key;
+    bool Shift, Control;
+    TPoint Origin;
+    TPoint Delta;
+};
+
+} // namespace
+
+TEST(VxScrollLayoutTest, KeysScrollByLinesPagesAndToTheEdges)
+{
+    const TKeyCase cases[] = {
+        {"down a line", TVxViewKey::Down, false, false, KeyOrigin, {0, -35}},
+        {"up a line", TVxViewKey::Up, false, false, KeyOrigin, {0, 35}},
+        {"left a line", TVxViewKey::Left, false, false, KeyOrigin, {50, 0}},
+        {"right a line", TVxViewKey::Right, false, false, KeyOrigin, {-50, 0}},
+        {"page down", TVxViewKey::PageDown, false, false, KeyOrigin, {0, -525}},
+        {"page up", TVxViewKey::PageUp, false, false, KeyOrigin, {0, 525}},
+        {"page right with shift", TVxViewKey::PageDown, true, false, KeyOrigin, {-700, 0}},
+        {"page left with shift, stops at the edge", TVxViewKey::PageUp, true, false, KeyOrigin, {300, 0}},
+        {"home: the top", TVxViewKey::Home, false, false, KeyOrigin, {0, 900}},
+        {"end: the bottom", TVxViewKey::End, false, false, KeyOrigin, {0, -1100}},
+        {"ctrl+home: top-left", TVxViewKey::Home, false, true, KeyOrigin, {300, 900}},
+        {"ctrl+end: bottom-right", TVxViewKey::End, false, true, KeyOrigin, {-700, -1100}},
+        {"up at the top", TVxViewKey::Up, false, false, {-300, 0}, {0, 0}},
+        {"page down near the bottom", TVxViewKey::PageDown, false, false, {-300, -1800}, {0, -200}},
+    };
+    for (const TKeyCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(KeyScrollDelta(c.Key, c.Shift, c.Control, KeyClient, c.Origin, KeyRoom), c.Delta);
+    }
+}
+
+TEST(VxScrollLayoutTest, KeysDoNotMoveAPictureThatFits)
+{
+    const TVxScrollState fits{0, 0, -100, -200};
+    for (TVxViewKey key : {TVxViewKey::Down, TVxViewKey::PageDown, TVxViewKey::End, TVxViewKey::Home, TVxViewKey::Left})
+        EXPECT_EQ(KeyScrollDelta(key, false, true, KeyClient, TPoint{100, 50}, fits), (TPoint{0, 0}));
+}
+
+TEST(VxScrollLayoutTest, WheelScrollsLinesPerNotchOrPages)
+{
+    struct TWheelCase {
+        const char* Name;
+        std::int32_t Notches, Lines;
+        bool Horizontal;
+        TPoint Delta;
+    };
+    const TWheelCase cases[] = {
+        {"one notch away: up three lines", 1, 3, false, {0, 105}},
+        {"two notches towards: down six lines", -2, 3, false, {0, -210}},
+        {"sideways", -1, 3, true, {-150, 0}},
+        {"page per notch", -1, -1, false, {0, -525}},
+        {"stops at the top", 10, 3, false, {0, 900}},
+        {"no lines set", 1, 0, false, {0, 0}},
+    };
+    for (const TWheelCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(WheelScrollDelta(c.Notches, c.Lines, c.Horizontal, KeyClient, KeyOrigin, KeyRoom), c.Delta);
+    }
+}

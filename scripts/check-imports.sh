@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Fails when a deliverable of a Windows build imports a DLL that a bare Windows does not
+# have (Wine carries some, such as zlib1.dll, so running under Wine proves nothing).
+# Writes one GoogleTest-style result per deliverable for the test count.
+#   scripts/check-imports.sh BUILD-FOLDER [RESULTS.xml]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$1
+results=${2:-}
+
+# DLLs of Windows itself (System32), lower case.
+allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll imm32.dll kernel32.dll msimg32.dll
+ msvcrt.dll ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll winmm.dll
+ winspool.drv ws2_32.dll "
+
+cases=()
+failures=0
+for target in $("$root/scripts/deliverables.sh"); do
+  file=$(find "$build" -path "$build/wineprefix" -prune -o -type f \
+    \( -name "$target.exe" -o -name "$target.dll" -o -name "$target.8bf" \) -print | head -n 1)
+  message=""
+  if [ -z "$file" ]; then
+    message="$target: not built in $build"
+  else
+    case $(od -An -tx1 -j "$(( $(od -An -tu4 -j 60 -N 4 "$file") + 4 ))" -N 2 "$file" | tr -d ' ') in
+      6486) objdump=x86_64-w64-mingw32-objdump ;;
+      4c01) objdump=i686-w64-mingw32-objdump ;;
+      *) objdump=objdump ;;
+    esac
+    imports=$("$objdump" -p "$file" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | tr -d '\r' | sort -u)
+    [ -n "$imports" ] || message="$target: no import table found in $file"
+    foreign=()
+    for dll in $imports; do
+      [[ $allowed == *" $dll "* ]] || foreign+=("$dll")
+    done
+    [ ${#foreign[@]} -eq 0 ] || message="$file imports ${foreign[*]}, which Windows does not ship"
+    echo "$target ($file): $(echo $imports)"
+  fi
+  if [ -n "$message" ]; then
+    echo "FAILED: $message" >&2
+    failures=$((failures + 1))
+    cases+=("<testcase name=\"$target\" classname=\"DeliverableImports\"><failure message=\"$message\"/></testcase>")
+  else
+    cases+=("<testcase name=\"$target\" classname=\"DeliverableImports\"/>")
+  fi
+done
+
+if [ -n "$results" ]; then
+  mkdir -p "$(dirname "$results")"
+  {
+    echo '<?xml version="1.0" encoding="UTF-8"?>'
+    echo "<testsuites><testsuite name=\"DeliverableImports\" tests=\"${#cases[@]}\" failures=\"$failures\">"
+    printf '%s\n' "${cases[@]}"
+    echo '</testsuite></testsuites>'
+  } >"$results"
+fi
+[ "$failures" -eq 0 ]
