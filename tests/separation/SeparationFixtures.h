@@ -2,6 +2,9 @@
 // Tiny pictures and marks made in code for the separation tests.
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "imaging/VxBitmap.h"
 #include "separation/MarkedRegion.h"
@@ -55,8 +58,35 @@ inline std::string LabelRows(const TMarkedRegion& region, bool saved = false)
     return text;
 }
 
-// FNV-1a, to pin a whole label grid in one number.
-inline std::uint64_t Fnv1a(std::uint64_t hash, std::uint8_t byte)
+// The labels as text lines, the notation of LabelRows.
+inline std::vector<std::string> LabelLines(const TMarkedRegion& region, bool saved = false)
 {
-    return (hash ^ byte) * 0x100000001b3ull;
+    std::vector<std::string> lines;
+    const std::string text = LabelRows(region, saved);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Label grids as text lines; a failure names the first pixel (row by row) that differs.
+inline testing::AssertionResult SameLabelRows(const std::vector<std::string>& actual,
+                                              const std::vector<std::string>& expected)
+{
+    if (actual.size() != expected.size())
+        return testing::AssertionFailure() << actual.size() << " rows instead of " << expected.size();
+    for (std::size_t y = 0; y < actual.size(); ++y) {
+        if (actual[y].size() != expected[y].size())
+            return testing::AssertionFailure() << "row " << y << " is " << actual[y].size() << " long instead of "
+                                               << expected[y].size();
+        for (std::size_t x = 0; x < actual[y].size(); ++x)
+            if (actual[y][x] != expected[y][x])
+                return testing::AssertionFailure() << "first differing label at (" << x << ", " << y << "): '"
+                                                   << actual[y][x] << "' instead of '" << expected[y][x]
+                                                   << "'\n  row " << y << ": " << actual[y] << "\n  expected: "
+                                                   << expected[y];
+    }
+    return testing::AssertionSuccess();
 }
