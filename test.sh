@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: the portable tests natively, under
-# AddressSanitizer/UBSan and as a 32-bit program under qemu-i386, a replay of every fuzz corpus, and the Windows tests under wine64
-# on an Xvfb display. Ends with the line "N passed, M failed".
+# AddressSanitizer/UBSan and as 32-bit programs under qemu-i386, a replay of every fuzz
+# corpus, and the Windows tests under wine64 on an Xvfb display. Ends with the line "N passed, M failed".
 set -uo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
