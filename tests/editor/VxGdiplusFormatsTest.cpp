@@ -319,11 +319,27 @@ TEST_F(VxGdiplusFormatsTest, ReadOnlyTargetFailsAndKeepsOldFile)
     TVxGraphicsDocument document{Editor};
     PaintTestPicture(document, 10, 10);
     EXPECT_FALSE(Formats.Save(document, target, gfPNG));
+    EXPECT_EQ(Formats.LastSaveError(), TVxSaveError::ReadOnly);
     EXPECT_EQ(ReadBytes(target), before);
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(Folder.Path()))
         ++files;
     EXPECT_EQ(files, 1u);
+}
+
+TEST_F(VxGdiplusFormatsTest, TargetHeldOpenByAnotherProgramIsReportedInUse)
+{
+    const std::filesystem::path target = SavePicture(L"held.png", gfPNG);
+    const std::vector<std::uint8_t> before = ReadBytes(target);
+    // Open as an editor that shares nothing would hold it.
+    const HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    TVxGraphicsDocument document{Editor};
+    PaintTestPicture(document, 10, 10);
+    EXPECT_FALSE(Formats.Save(document, target, gfPNG));
+    EXPECT_EQ(Formats.LastSaveError(), TVxSaveError::InUse);
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(target), before);
 }
 
 TEST_F(VxGdiplusFormatsTest, ThumbnailFitsBox)

@@ -62,6 +62,37 @@ TEST(VxLocalStringListTest, AddReplacesAndSortedLookupFindsEverything)
     EXPECT_FALSE(list.Sorted());
 }
 
+// Many ids, most of them repeated, in no order: taking them at once gives what adding
+// them one by one and sorting gives.
+TEST(VxLocalStringListTest, AssignGivesWhatAddingOneByOneAndSortingGives)
+{
+    std::vector<TVxLocalString> strings;
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 2000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const auto id = static_cast<std::int32_t>(seed >> 22) - 512;  // -512 ... 511
+        strings.push_back({id, "text " + std::to_string(i)});
+    }
+    TVxLocalStringList added;
+    for (const TVxLocalString& string : strings)
+        added.Add(string.Id, string.Text);
+    added.Sort();
+    TVxLocalStringList assigned;
+    assigned.Add(9999, "dropped by Assign");
+    assigned.Assign(strings);
+    EXPECT_TRUE(assigned.Sorted());
+    ASSERT_EQ(assigned.Count(), added.Count());
+    EXPECT_EQ(assigned.Find(9999), nullptr);
+    for (std::int32_t id = -512; id < 512; ++id) {
+        const std::string* expected = added.Find(id);
+        const std::string* actual = assigned.Find(id);
+        ASSERT_EQ(actual == nullptr, expected == nullptr) << "id " << id;
+        if (expected) {
+            EXPECT_EQ(*actual, *expected) << "id " << id;
+        }
+    }
+}
+
 TEST(VxLocalizerTest, SecondOfTwoEqualNumbersWinsAndBadKeysAreIgnored)
 {
     TLanguagesFolder folder;
