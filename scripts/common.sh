@@ -26,6 +26,7 @@ ensure_built() {
   case $preset in
     win64) "$velloria_root/scripts/build-libpng-mingw.sh" x86_64-w64-mingw32 ;;
     win32) "$velloria_root/scripts/build-libpng-mingw.sh" i686-w64-mingw32 ;;
+    native-i386) "$velloria_root/scripts/build-deps-i386.sh" ;;
   esac
   mkdir -p "$folder"
   if [ ! -f "$folder/build.ninja" ]; then

@@ -806,3 +806,12 @@ TEST(SeemWayRatioTest, TinyGridsSurviveEveryUpdate)
 }
 
 } // namespace
+
+// One block per pixel of the largest picture the sides allow: its grids cannot be held in
+// any address space, and their byte counts overflow a 32-bit size_t. The finder is
+// refused, not built over a wrapped, small store.
+TEST(SeemWayRatioTest, GridsTooLargeForTheAddressSpaceAreRefused)
+{
+    constexpr std::int32_t Side = std::numeric_limits<std::int32_t>::max();
+    EXPECT_THROW(TSeemWayRatio(Side, Side, 1, 1), std::bad_alloc);
+}
