@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test: the portable tests natively and under
-# AddressSanitizer/UBSan, a replay of every fuzz corpus, and the Windows tests under wine64
-# on an Xvfb display. Ends with the line "N passed, M failed".
+# Builds every preset and runs every test: the portable tests natively, under
+# AddressSanitizer/UBSan and as 32-bit programs under qemu-i386, a replay of every fuzz
+# corpus, and the Windows tests under wine64 on an Xvfb display. Ends with the line "N passed, M failed".
 set -uo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
@@ -26,6 +26,7 @@ mkdir -p build/fuzz-results
 
 step "build native" scripts/build.sh native
 step "build native-asan" scripts/build.sh native-asan
+step "build native-i386" scripts/build.sh native-i386
 step "build win64" scripts/build.sh win64
 # The 32-bit deliverables cannot run here; building them (and the core they contain)
 # proves the i686 toolchain still compiles and links everything that ships.
@@ -44,6 +45,8 @@ if [ -f build/win32/build.ninja ]; then
   ctest --test-dir build/win32 -R '^DeliverableImports$' --output-on-failure \
     --output-junit "$root/build/win32/ctest-junit.xml" || true
 fi
+# The 32-bit core, its tests and fuzz-corpus replays, each program under qemu-i386.
+[ -f build/native-i386/build.ninja ] && run_ctest native-i386
 [ -f build/native-asan/build.ninja ] && \
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest native-asan
 

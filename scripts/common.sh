@@ -18,20 +18,26 @@ build_dir() {
   (cd "$folder" && pwd)
 }
 
-# ensure_built PRESET FOLDER TARGET...: configures FOLDER with the preset's settings when it
-# has no build files yet, then builds the targets.
+# ensure_built PRESET FOLDER [TARGET...]: configures FOLDER with the preset's settings when
+# it has no build files yet, then builds the targets (all without any).
 ensure_built() {
   local preset=$1 folder=$2
   shift 2
   case $preset in
     win64) "$velloria_root/scripts/build-libpng-mingw.sh" x86_64-w64-mingw32 ;;
     win32) "$velloria_root/scripts/build-libpng-mingw.sh" i686-w64-mingw32 ;;
+    native-i386) "$velloria_root/scripts/build-deps-i386.sh" ;;
   esac
+  mkdir -p "$folder"
   if [ ! -f "$folder/build.ninja" ]; then
     (cd "$velloria_root" && cmake --preset "$preset" -B "$folder" >"$folder/configure.log" 2>&1) ||
       { cat "$folder/configure.log" >&2; return 1; }
   fi
-  cmake --build "$folder" --target "$@"
+  if [ $# -gt 0 ]; then
+    cmake --build "$folder" --target "$@"
+  else
+    cmake --build "$folder"
+  fi
 }
 
 # The 64-bit loader: the wine launcher prefers a 32-bit one whenever it is installed.

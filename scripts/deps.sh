@@ -9,6 +9,7 @@ PACKAGES=(
   libz-mingw-w64-dev libpng-dev zlib1g-dev libeigen3-dev googletest libbenchmark-dev
   wine64 fonts-wine fonts-liberation xvfb xauth x11-utils x11-apps imagemagick librsvg2-bin
   dpkg-dev xz-utils
+  g++-multilib gcc-multilib qemu-user
 )
 # A sample photograph for ./run.sh.
 PACKAGES+=(mate-backgrounds)

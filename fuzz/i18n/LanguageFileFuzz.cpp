@@ -124,6 +124,28 @@ void CheckSection(const TVxLanguageFile& file, std::string_view section)
     }
 }
 
+// The strings of a file taken at once are those that adding them one by one and sorting gives.
+void CheckStringList(const TVxLanguageFile& file)
+{
+    std::vector<TVxLocalString> strings;
+    TVxLocalStringList added;
+    for (const TVxIniLine& line : file.SectionLines("Strings")) {
+        std::int32_t id = 0;
+        if (line.HasValue && ParseDecimal(line.Key, id)) {
+            strings.push_back({id, line.Value});
+            added.Add(id, line.Value);
+        }
+    }
+    added.Sort();
+    TVxLocalStringList assigned;
+    assigned.Assign(strings);
+    Require(assigned.Count() == added.Count());
+    for (const TVxLocalString& string : strings) {
+        const std::string* text = assigned.Find(string.Id);
+        Require(text && *text == *added.Find(string.Id));
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -141,6 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::string_view section : {"Language", "Strings"})
         CheckSection(file, section);
     file.ReadInteger("Language", "LangId", 0);
+    CheckStringList(file);
 
     CheckSingleByte(1251, bytes);
     CheckSingleByte(1252, bytes);

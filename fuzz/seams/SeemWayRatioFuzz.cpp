@@ -1,7 +1,8 @@
 // Seam search on arbitrary small pictures, marks, block sizes and sequences of seam
 // removals and insertions, with the pixel side (TSeemCurving) and a second finder that
 // sums the whole grid for every search. Any difference between the repaired and the
-// fresh sums, a broken seam, or a memory error ends the run.
+// fresh sums, intensities that did not follow the seams, a broken seam, or a memory error
+// ends the run.
 //
 // Input: width, height (1..48), buffer slack (0..7) each; block width, height (1..4);
 // then one byte per pixel and mark (grey level, mark = byte % 3 for the first bytes),
@@ -60,6 +61,45 @@ void CheckSame(TSeemWayRatio& repaired, TSeemWayRatio& reference)
     Check(repaired.HorizontalSeamCost() == reference.HorizontalSeamCost());
 }
 
+// The intensities of the grid as plain columns, moved along the same seams as the finder's.
+using TIntensities = std::vector<std::vector<std::int32_t>>;
+
+TIntensities ReadIntensities(TSeemWayRatio& finder)
+{
+    TIntensities grid(static_cast<std::size_t>(finder.Nx()));
+    for (std::int32_t i = 0; i < finder.Nx(); ++i)
+        for (std::int32_t j = 0; j < finder.Ny(); ++j)
+            grid[i].push_back(finder.Intensity(i, j));
+    return grid;
+}
+
+void MoveAlongSeam(TIntensities& grid, std::uint8_t operation, const std::vector<std::int32_t>& seam)
+{
+    const auto nx = static_cast<std::int32_t>(grid.size());
+    switch (operation) {
+    case 0:
+        for (std::int32_t i = 0; i < nx; ++i)
+            grid[i].erase(grid[i].begin() + seam[i]);
+        break;
+    case 1:
+        for (std::int32_t i = 0; i < nx; ++i)
+            grid[i].insert(grid[i].begin() + seam[i] + 1, grid[i][seam[i]]);
+        break;
+    case 2:
+        for (std::size_t j = 0; j < seam.size(); ++j)
+            for (std::int32_t i = seam[j]; i + 1 < nx; ++i)
+                grid[i][j] = grid[i + 1][j];
+        grid.pop_back();
+        break;
+    default:
+        grid.push_back(grid.back());
+        for (std::size_t j = 0; j < seam.size(); ++j)
+            for (std::int32_t i = nx; i > seam[j]; --i)
+                grid[i][j] = grid[i - 1][j];
+        break;
+    }
+}
+
 void RunFinders(TReader& reader, std::int32_t width, std::int32_t height, std::int32_t slackX, std::int32_t slackY,
                 std::int32_t bx, std::int32_t by, const std::vector<std::uint8_t>& grey,
                 const std::vector<std::uint8_t>& marks)
@@ -78,8 +118,16 @@ void RunFinders(TReader& reader, std::int32_t width, std::int32_t height, std::i
         finder->ComputeEnergy();
     }
     CheckSame(repaired, reference);
+    // The repaired finder's intensities follow the seams too; read now and then only, so
+    // that seams also pile up before the grid catches up with them.
+    TIntensities intensities = ReadIntensities(repaired);
     for (std::int32_t step = 0; step < 64 && !reader.AtEnd(); ++step) {
-        switch (reader.Next() % 4) {
+        const auto operation = static_cast<std::uint8_t>(reader.Next() % 4);
+        const auto taken = operation < 2 ? repaired.HorizontalSeam() : repaired.VerticalSeam();
+        const std::vector<std::int32_t> seam(taken.begin(), taken.end());
+        const std::int32_t nx = repaired.Nx();
+        const std::int32_t ny = repaired.Ny();
+        switch (operation) {
         case 0:
             repaired.RemoveHorizontalSeam();
             reference.RemoveHorizontalSeam();
@@ -96,6 +144,10 @@ void RunFinders(TReader& reader, std::int32_t width, std::int32_t height, std::i
             break;
         }
         CheckSame(repaired, reference);
+        if (repaired.Nx() != nx || repaired.Ny() != ny)
+            MoveAlongSeam(intensities, operation, seam);
+        if (step % 8 == 7 || reader.AtEnd())
+            Check(ReadIntensities(repaired) == intensities);
     }
 }
 

@@ -451,13 +451,13 @@ void TMainForm::DroppedFiles(HDROP drop)
 
 // The wheel reaches the window with the focus and climbs to here through the children
 // that do not use it.
-bool TMainForm::MouseWheel(WPARAM wParam, LPARAM lParam)
+bool TMainForm::MouseWheel(WPARAM wParam, LPARAM lParam, bool horizontal)
 {
     if (!OnMouseWheel)
         return false;
     bool handled = false;
     OnMouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)},
-                 handled);
+                 horizontal, handled);
     return handled;
 }
 
@@ -485,8 +485,9 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_DROPFILES: DroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_MOUSEWHEEL:
-        if (MouseWheel(wParam, lParam))
-            return 0;
+    case WM_MOUSEHWHEEL:
+        if (MouseWheel(wParam, lParam, message == WM_MOUSEHWHEEL))
+            return message == WM_MOUSEHWHEEL;  // a handled tilt answers TRUE
         break;
     case WM_MEASUREITEM:
         if (MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))

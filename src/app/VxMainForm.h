@@ -45,9 +45,10 @@ public:
     using TDropFileEvent = TVxMethod<TMainForm*, const std::wstring&>;
     // Asked before the window closes; clearing the flag keeps the program running.
     using TCloseQueryEvent = TVxMethod<bool&>;
-    // The wheel turned anywhere in the window: the keys held (MK_ flags), the turn (in
-    // WHEEL_DELTA parts of a notch), the pointer's screen position; set handled to take it.
-    using TMouseWheelEvent = TVxMethod<std::uint32_t, int, POINT, bool&>;
+    // The wheel turned (or, horizontal, tilted) anywhere in the window: the keys held (MK_
+    // flags), the turn in WHEEL_DELTA parts of a notch (a tilt to the right is positive),
+    // the pointer's screen position; set handled to take it.
+    using TMouseWheelEvent = TVxMethod<std::uint32_t, int, POINT, bool, bool&>;
 
     explicit TMainForm(TVxComponent* owner);
     ~TMainForm() override;
@@ -128,7 +129,7 @@ private:
     void CreateMenus();
     void CreateDocks();
     void DroppedFiles(HDROP drop);
-    bool MouseWheel(WPARAM wParam, LPARAM lParam);
+    bool MouseWheel(WPARAM wParam, LPARAM lParam, bool horizontal);
     void MenuCommand(UINT command);
     void KeyboardMenu();
     void ApplyPlacement(WINDOWPLACEMENT placement);

@@ -33,6 +33,19 @@ void TVxLocalStringList::Add(std::int32_t id, std::string text)
     FSorted = false;
 }
 
+void TVxLocalStringList::Assign(std::vector<TVxLocalString> strings)
+{
+    std::stable_sort(strings.begin(), strings.end(), [](const TVxLocalString& a, const TVxLocalString& b) { return a.Id < b.Id; });
+    FItems.clear();
+    for (TVxLocalString& string : strings) {
+        if (!FItems.empty() && FItems.back().Id == string.Id)
+            FItems.back().Text = std::move(string.Text);
+        else
+            FItems.push_back(std::move(string));
+    }
+    FSorted = true;
+}
+
 void TVxLocalStringList::Sort()
 {
     std::stable_sort(FItems.begin(), FItems.end(), [](const TVxLocalString& a, const TVxLocalString& b) { return a.Id < b.Id; });
@@ -59,12 +72,13 @@ void LoadStrings(const std::filesystem::path& fileName, TVxLocalStringList& stri
 {
     strings.Clear();
     const TVxLanguageFile file = TVxLanguageFile::FromFile(fileName);
+    std::vector<TVxLocalString> found;
     for (const TVxIniLine& line : file.SectionLines("Strings")) {
         std::int32_t id = 0;
         if (line.HasValue && ParseDecimal(line.Key, id))
-            strings.Add(id, line.Value);
+            found.push_back({id, line.Value});
     }
-    strings.Sort();
+    strings.Assign(std::move(found));
 }
 
 void TVxLocalizer::Load(const std::filesystem::path& folder, std::uint16_t userLanguage)

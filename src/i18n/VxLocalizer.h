@@ -21,6 +21,10 @@ class TVxLocalStringList {
 public:
     // An existing id has its text replaced; a new one is appended and the list becomes unsorted.
     void Add(std::int32_t id, std::string text);
+    // Replaces the list with many strings at once, as adding them one by one and sorting
+    // would (of equal ids the last text wins), without a search per string: a language
+    // file is outside data and may be long.
+    void Assign(std::vector<TVxLocalString> strings);
     void Sort();
     void Clear();
     // Binary search while sorted, a linear one otherwise.

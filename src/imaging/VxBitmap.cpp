@@ -171,7 +171,13 @@ void TVxPixelMask::SetBounds(std::int32_t left, std::int32_t top, std::int32_t w
 {
     width = std::max(0, width);
     height = std::max(0, height);
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    // The byte count in a 32-bit size_t would wrap for a big rectangle and leave a small
+    // buffer behind a large claimed size.
+    const std::optional<std::size_t> size =
+        CheckedImageSize(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 1);
+    if (!size)
+        throw EVxPixelMemoryError(width, height);
+    std::vector<std::uint8_t> data(*size, 0);
     FData.swap(data);
     FLeft = left;
     FTop = top;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -32,7 +33,12 @@ public:
         Release();
         constexpr std::size_t perLine = 64 / sizeof(T) > 0 ? 64 / sizeof(T) : 1;
         const std::size_t pitch = (static_cast<std::size_t>(rows) + perLine - 1) / perLine * perLine;
-        const std::size_t bytes = std::max<std::size_t>(pitch * static_cast<std::size_t>(columns) * sizeof(T), 1);
+        // Counted in 64 bits: in a 32-bit size_t a big grid's byte count would wrap to a
+        // small store that the columns then run past.
+        const std::uint64_t cells = static_cast<std::uint64_t>(pitch) * static_cast<std::uint64_t>(std::max(columns, 0));
+        if (cells > std::numeric_limits<std::size_t>::max() / 2 / sizeof(T))
+            throw std::bad_alloc();
+        const std::size_t bytes = std::max<std::size_t>(static_cast<std::size_t>(cells) * sizeof(T), 1);
         void* store = VxPageMemory::Allocate(bytes);
         if (!store)
             throw std::bad_alloc();

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+
+#include "imaging/VxBitmap.h"
 
 namespace {
 
@@ -54,6 +57,9 @@ void TArithmeticMean::SetSize(std::int32_t width, std::int32_t height)
     height = std::max(height, 0);
     if (width == FWidth && height == FHeight)
         return;
+    // Refused before the count can wrap in a 32-bit size_t.
+    if (!CheckedImageSize(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), sizeof(TElement)))
+        throw std::bad_alloc();
     const std::size_t total = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     FImage.assign(total, TElement{});
     FWork.assign(total, TElement{});

@@ -308,15 +308,32 @@ bool TVxGraphicsView::MouseWheel(TVxShiftState shift, std::int32_t delta, const 
     const std::int32_t step = delta > 0 ? 1 : -1;
     if (OfferToControls([&](TVxGraphicsToolControl& c) { return c.MouseWheel(shift, step, point); }))
         return true;
-    // Fine-grained wheels send parts of a notch; they count once they add up to one.
-    if ((FWheelRest > 0) != (delta > 0))
-        FWheelRest = 0;
-    FWheelRest += delta;
-    const std::int32_t notches = FWheelRest / WHEEL_DELTA;
-    FWheelRest %= WHEEL_DELTA;
-    if (notches != 0)
+    if (const std::int32_t notches = WholeNotches(FWheelRest, delta))
         WheelNotches(shift, notches, point);
     return true;
+}
+
+bool TVxGraphicsView::MouseTilt(std::int32_t delta, const TPoint&)
+{
+    if (!FHovering)
+        return false;
+    // Tilted right, the view moves on to what lies right: as the wheel turned towards the
+    // user with Shift.
+    if (const std::int32_t notches = WholeNotches(FTiltRest, delta))
+        WheelNotches(MK_SHIFT, -notches, TPoint{});
+    return true;
+}
+
+// Fine-grained wheels send parts of a notch; they count once they add up to one, and a
+// change of direction starts again.
+std::int32_t TVxGraphicsView::WholeNotches(std::int32_t& rest, std::int32_t delta)
+{
+    if ((rest > 0) != (delta > 0))
+        rest = 0;
+    rest += delta;
+    const std::int32_t notches = rest / WHEEL_DELTA;
+    rest %= WHEEL_DELTA;
+    return notches;
 }
 
 void TVxGraphicsView::WheelNotches(TVxShiftState shift, std::int32_t notches, const TPoint& point)
@@ -364,6 +381,9 @@ LRESULT TVxGraphicsView::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MBUTTONUP: MouseUp(TVxMouseButton::Middle, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
     case WM_MOUSEMOVE: MouseMove(static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
     case WM_MOUSELEAVE: LeaveHover(); return 0;
+    // The default handling passes a turn on to the parent windows but, under Wine, not a
+    // tilt: that one is sent on here, so both reach the main window's handler.
+    case WM_MOUSEHWHEEL: return SendMessageW(GetAncestor(Handle(), GA_ROOT), message, wParam, lParam);
     case WM_KEYDOWN: KeyDown(static_cast<WORD>(wParam)); return 0;
     case WM_KEYUP:
         OfferToControls([&](TVxGraphicsToolControl& c) { return c.KeyUp(static_cast<WORD>(wParam), ShiftNow()); });

@@ -134,6 +134,8 @@ public:
     // The tool controls see it first; unhandled, it scrolls the picture (Shift: sideways)
     // or, with Ctrl, zooms about the pointer.
     bool MouseWheel(TVxShiftState shift, std::int32_t delta, const TPoint& screenPoint);
+    // A wheel tilted sideways (positive: to the right) scrolls the hovered view sideways.
+    bool MouseTilt(std::int32_t delta, const TPoint& screenPoint);
 
     TVxGraphicsDocument& Document() const { return FDocument; }
     TVxGraphicDocumentView& Picture() const { return *FPicture; }
@@ -156,6 +158,7 @@ private:
     void TakeFocus();
     void KeyDown(WORD key);
     void WheelNotches(TVxShiftState shift, std::int32_t notches, const TPoint& point);
+    static std::int32_t WholeNotches(std::int32_t& rest, std::int32_t delta);
     void ScrollOrigin(const TPoint& delta);
 
     TVxGraphicsDocument& FDocument;
@@ -163,6 +166,7 @@ private:
     TVxGraphicDocumentView* FPicture = nullptr;
     bool FHovering = false;
     std::int32_t FWheelRest = 0; // the part of a notch a fine-grained wheel has turned so far
+    std::int32_t FTiltRest = 0;  // the same for a sideways tilt
 };
 
 template <typename T>

@@ -554,10 +554,13 @@ void TVxGraphicsEditor::DropFile(TMainForm*, const std::wstring& fileName)
     Open(std::filesystem::path(fileName), document, true);
 }
 
-void TVxGraphicsEditor::MainFormMouseWheel(std::uint32_t keys, int delta, POINT screenPoint, bool& handled)
+void TVxGraphicsEditor::MainFormMouseWheel(std::uint32_t keys, int delta, POINT screenPoint, bool horizontal, bool& handled)
 {
-    if (TVxGraphicsView* view = ActiveView())
-        handled = view->MouseWheel(keys, delta, TPoint{screenPoint.x, screenPoint.y});
+    TVxGraphicsView* view = ActiveView();
+    if (!view)
+        return;
+    const TPoint point{screenPoint.x, screenPoint.y};
+    handled = horizontal ? view->MouseTilt(delta, point) : view->MouseWheel(keys, delta, point);
 }
 
 template <typename F>

@@ -227,7 +227,7 @@ private:
     void OkButtonClick(TVxToolbarItem*) { PluginOkCommand(); }
     void CancelButtonClick(TVxToolbarItem*) { PluginCancelCommand(); }
     void DropFile(TMainForm*, const std::wstring& fileName);
-    void MainFormMouseWheel(std::uint32_t keys, int delta, POINT screenPoint, bool& handled);
+    void MainFormMouseWheel(std::uint32_t keys, int delta, POINT screenPoint, bool horizontal, bool& handled);
 
     TGdiplusSession FGdiplus;
     TVxBitmapDeviceWin32 FBitmapDevice;

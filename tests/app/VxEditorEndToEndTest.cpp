@@ -894,6 +894,12 @@ TEST(VxEditorEndToEndTest, WheelScrollsAndCtrlWheelZoomsAboutThePointer)
     const auto [ox2, oy2] = Pair(state["origin"]);
     EXPECT_LT(ox2, ox);
     EXPECT_EQ(oy2, oy);
+    // Tilted right: further right.
+    SendMouse(MOUSEEVENTF_HWHEEL, 0, 0, WHEEL_DELTA);
+    state = StateWhenChanged(program, "origin", state["origin"]);
+    const auto [ox3, oy3] = Pair(state["origin"]);
+    EXPECT_LT(ox3, ox2);
+    EXPECT_EQ(oy3, oy);
 
     // Ctrl: one zoom step per notch, the image pixel under the pointer stays under it.
     const auto [bx, by] = Pair(state["origin"]);

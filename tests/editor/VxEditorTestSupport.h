@@ -9,6 +9,7 @@
 
 #include "editor/VxEditor.h"
 #include "editor/VxGraphicsDocument.h"
+#include "support/VxTempFolder.h"
 
 class TScriptedUI : public IVxEditorUI {
 public:
@@ -137,31 +138,3 @@ inline void Edit(TVxEditor& editor, int delta)
     document.Modified();
 }
 
-// A folder of its own under the temporary folder, removed with the object.
-class TTempFolder {
-public:
-    TTempFolder()
-    {
-        static int counter = 0;
-        FPath = std::filesystem::temp_directory_path()
-                / (L"vx-editor-test-" + std::to_wstring(++counter) + L"-" + std::to_wstring(reinterpret_cast<std::uintptr_t>(this) & 0xFFFFFF));
-        std::filesystem::remove_all(FPath);
-        std::filesystem::create_directories(FPath);
-    }
-    ~TTempFolder()
-    {
-        std::error_code error;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(FPath, error))
-            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
-        std::filesystem::remove_all(FPath, error);
-    }
-    std::filesystem::path File(const std::wstring& name, const std::string& contents = "x") const
-    {
-        std::ofstream(FPath / name, std::ios::binary) << contents;
-        return FPath / name;
-    }
-    const std::filesystem::path& Path() const { return FPath; }
-
-private:
-    std::filesystem::path FPath;
-};

@@ -7,6 +7,7 @@
 #include "editor/VxExifFixtures.h"
 #include "editor/VxGdiplusCodec.h"
 #include "editor/VxGraphicsFormats.h"
+#include "support/VxPixelCompare.h"
 
 namespace {
 
@@ -52,15 +53,6 @@ void PaintTestPicture(TVxGraphicsDocument& document, int width, int height)
         }
     ASSERT_TRUE(document.OriginalImage().LoadFromBuffer(p));
     document.ResetBackup();
-}
-
-int MaxDifference(const TVxPixels& a, const TVxPixels& b)
-{
-    int worst = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width() * 3; ++x)
-            worst = std::max(worst, std::abs(int(a.Row(y)[x]) - int(b.Row(y)[x])));
-    return worst;
 }
 
 // A camera's APP1: the block the codec would report, plus a thumbnail IFD behind it.
@@ -122,8 +114,8 @@ TEST_F(VxGdiplusFormatsTest, RoundTripsThroughEveryWritableFormat)
         ASSERT_TRUE(Formats.Load(loaded, path, format));
         EXPECT_EQ(format, c.Format);
         ASSERT_EQ(loaded.Image().GetBounds(), Rect(0, 0, 37, 21));
-        EXPECT_LE(MaxDifference(*loaded.ImagePixels(), *source.ImagePixels()), c.Tolerance);
-        EXPECT_EQ(MaxDifference(*loaded.OriginalPixels(), *loaded.ImagePixels()), 0);
+        EXPECT_TRUE(PixelsWithin(*loaded.ImagePixels(), *source.ImagePixels(), c.Tolerance));
+        EXPECT_TRUE(SamePixels(*loaded.OriginalPixels(), *loaded.ImagePixels()));
         EXPECT_EQ(loaded.Backup().GetBounds(), Rect(0, 0, 37, 21));
     }
 }
@@ -258,7 +250,7 @@ TEST_F(VxGdiplusFormatsTest, VxiOpensLikeJpegAndIsUnchangedOnDisk)
     ASSERT_TRUE(Formats.Load(fromJpeg, jpg, format));
     ASSERT_TRUE(Formats.Load(fromVxi, vxi, format));
     EXPECT_EQ(format, gfVXI);
-    EXPECT_EQ(MaxDifference(*fromVxi.ImagePixels(), *fromJpeg.ImagePixels()), 0);
+    EXPECT_TRUE(SamePixels(*fromVxi.ImagePixels(), *fromJpeg.ImagePixels()));
     EXPECT_EQ(ReadBytes(vxi), bytes);
 }
 
@@ -327,11 +319,27 @@ TEST_F(VxGdiplusFormatsTest, ReadOnlyTargetFailsAndKeepsOldFile)
     TVxGraphicsDocument document{Editor};
     PaintTestPicture(document, 10, 10);
     EXPECT_FALSE(Formats.Save(document, target, gfPNG));
+    EXPECT_EQ(Formats.LastSaveError(), TVxSaveError::ReadOnly);
     EXPECT_EQ(ReadBytes(target), before);
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(Folder.Path()))
         ++files;
     EXPECT_EQ(files, 1u);
+}
+
+TEST_F(VxGdiplusFormatsTest, TargetHeldOpenByAnotherProgramIsReportedInUse)
+{
+    const std::filesystem::path target = SavePicture(L"held.png", gfPNG);
+    const std::vector<std::uint8_t> before = ReadBytes(target);
+    // Open as an editor that shares nothing would hold it.
+    const HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    TVxGraphicsDocument document{Editor};
+    PaintTestPicture(document, 10, 10);
+    EXPECT_FALSE(Formats.Save(document, target, gfPNG));
+    EXPECT_EQ(Formats.LastSaveError(), TVxSaveError::InUse);
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(target), before);
 }
 
 TEST_F(VxGdiplusFormatsTest, ThumbnailFitsBox)

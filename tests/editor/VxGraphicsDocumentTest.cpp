@@ -211,3 +211,19 @@ TEST_F(VxGraphicsDocumentTest, ScaledCopyFitsBox)
 }
 
 } // namespace
+
+// In a 32-bit program no pixel buffer may take more than half the address space (2 GB):
+// a 28000 x 26000 picture (2.18 GB at 84000 bytes a row) is refused before the page
+// allocator is asked, and the document keeps its picture. With 64-bit addresses the same
+// picture is an ordinary allocation, so there is nothing to show there.
+TEST_F(VxGraphicsDocumentTest, PictureBeyondA32BitAddressSpaceIsRefusedAndDocumentKept)
+{
+    if (sizeof(void*) != 4)
+        GTEST_SKIP() << "only a 32-bit address space refuses this size";
+    const std::vector<std::uint8_t> before = Bytes(*Document.ImagePixels());
+    EXPECT_FALSE(Document.Resize(28000, 26000, true, false));
+    EXPECT_EQ(Document.Image().GetBounds(), Rect(0, 0, 7, 5));
+    EXPECT_EQ(Document.OriginalImage().GetBounds(), Rect(0, 0, 7, 5));
+    EXPECT_EQ(Bytes(*Document.ImagePixels()), before);
+    EXPECT_TRUE(BackupMatchesImage());
+}

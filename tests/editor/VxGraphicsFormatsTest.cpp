@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "editor/VxEditorTestSupport.h"
@@ -326,3 +327,49 @@ TEST_F(VxGraphicsFormatsTest, FileInfoDescription)
 }
 
 } // namespace
+
+// A 24-megapixel picture (6000 x 4000, 72 MB a copy) through open, turns and flips,
+// resizing and save: every buffer size and pixel offset of it must be computed without
+// wrapping, which a 32-bit build shows first. The edits are exact inverses of each other,
+// so the saved file must equal the opened one byte for byte.
+TEST_F(VxGraphicsFormatsTest, TwentyFourMegapixelPictureOpensEditsAndSavesUnchanged)
+{
+    constexpr std::int32_t Width = 6000;
+    constexpr std::int32_t Height = 4000;
+    const TExchangeHostImage host{ExchangeModeRGB, 0, 0, Width, Height, 3, Width * 3};
+    std::vector<std::uint8_t> input(static_cast<std::size_t>(Width) * Height * 3);
+    for (std::size_t i = 0; i < input.size(); ++i)
+        input[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+    std::vector<std::uint8_t> file(*PluginExchangeSize(host));
+    ASSERT_TRUE(PluginWriteExchange(file, host, input.data()));
+    const std::filesystem::path path = Folder.Path() / L"PSP24M.tmp";
+    WriteBytes(path, file);
+
+    TVxDocument* opened = nullptr;
+    ASSERT_TRUE(Editor.Open(path, opened, false));
+    auto& document = static_cast<TVxGraphicsDocument&>(*opened);
+    const TVxPixels& image = *document.ImagePixels();
+    ASSERT_EQ(image.Width(), Width);
+    ASSERT_EQ(image.Height(), Height);
+    const std::size_t last = input.size() - 3; // the bottom right pixel: red, green, blue
+    EXPECT_EQ(image.PixelAddress(Width - 1, Height - 1)[0], input[last + 2]);
+    EXPECT_EQ(image.PixelAddress(Width - 1, Height - 1)[2], input[last]);
+
+    ASSERT_TRUE(document.RotateRight());
+    EXPECT_EQ(document.ImagePixels()->Width(), Height);
+    EXPECT_EQ(document.ImagePixels()->Height(), Width);
+    ASSERT_TRUE(document.RotateLeft());
+    for (auto flip : {&TVxGraphicsDocument::FlipHorizontal, &TVxGraphicsDocument::FlipVertical,
+                      &TVxGraphicsDocument::FlipHorizontal, &TVxGraphicsDocument::FlipVertical})
+        ASSERT_TRUE((document.*flip)());
+    ASSERT_TRUE(document.Save());
+    const std::vector<std::uint8_t> saved = ReadBytes(path);
+    ASSERT_EQ(saved.size(), file.size());
+    const auto differs = std::mismatch(saved.begin(), saved.end(), file.begin());
+    EXPECT_TRUE(differs.first == saved.end()) << "first differing byte at offset " << (differs.first - saved.begin());
+
+    ASSERT_TRUE(document.Resize(Width / 2, Height / 2, true, true));
+    EXPECT_EQ(document.ImagePixels()->Width(), Width / 2);
+    EXPECT_EQ(document.ImagePixels()->Height(), Height / 2);
+    EXPECT_EQ(document.OriginalPixels()->Width(), Width / 2);
+}

@@ -2,6 +2,7 @@
 
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLanguageFile.h"
+#include "support/VxTempFolder.h"
 
 namespace {
 
@@ -194,7 +195,8 @@ TEST(VxLanguageFileTest, GarbageNeverBreaksTheParser)
 
 TEST(VxLanguageFileTest, MissingFileIsEmpty)
 {
-    const TVxLanguageFile file = TVxLanguageFile::FromFile(std::filesystem::temp_directory_path() / "vx-no-such-language-file.ini");
+    const TTempFolder folder("vx-language-file");
+    const TVxLanguageFile file = TVxLanguageFile::FromFile(folder.Path() / "no-such-language-file.ini");
     EXPECT_EQ(file.SectionCount(), 0u);
     EXPECT_TRUE(file.SectionLines("Strings").empty());
 }

@@ -8,32 +8,17 @@
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLanguageFile.h"
 #include "i18n/VxLocalizer.h"
+#include "support/VxTempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // A languages folder of its own per test, removed afterwards.
-class TTempFolder {
+class TLanguagesFolder : public TTempFolder {
 public:
-    TTempFolder()
-    {
-        static std::atomic<int> counter{0};
-        FPath = fs::temp_directory_path() / ("vx-localizer-" + std::to_string(++counter) + "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        fs::remove_all(FPath);
-        fs::create_directories(FPath);
-    }
-    ~TTempFolder()
-    {
-        std::error_code error;
-        fs::remove_all(FPath, error);
-    }
-    const fs::path& Path() const { return FPath; }
-
-    void Write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream(FPath / name, std::ios::binary) << bytes;
-    }
+    TLanguagesFolder() : TTempFolder("vx-localizer") {}
+    void Write(const std::string& name, const std::string& bytes) const { File(name, bytes); }
     // A language file with the given strings, each "id=text".
     void WriteLanguage(const std::string& name, int langId, const std::string& languageName, const std::vector<std::string>& strings) const
     {
@@ -42,9 +27,6 @@ public:
             text += line + "\r\n";
         Write(name, text);
     }
-
-private:
-    fs::path FPath;
 };
 
 class TListenerProbe {
@@ -80,9 +62,40 @@ TEST(VxLocalStringListTest, AddReplacesAndSortedLookupFindsEverything)
     EXPECT_FALSE(list.Sorted());
 }
 
+// Many ids, most of them repeated, in no order: taking them at once gives what adding
+// them one by one and sorting gives.
+TEST(VxLocalStringListTest, AssignGivesWhatAddingOneByOneAndSortingGives)
+{
+    std::vector<TVxLocalString> strings;
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 2000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const auto id = static_cast<std::int32_t>(seed >> 22) - 512;  // -512 ... 511
+        strings.push_back({id, "text " + std::to_string(i)});
+    }
+    TVxLocalStringList added;
+    for (const TVxLocalString& string : strings)
+        added.Add(string.Id, string.Text);
+    added.Sort();
+    TVxLocalStringList assigned;
+    assigned.Add(9999, "dropped by Assign");
+    assigned.Assign(strings);
+    EXPECT_TRUE(assigned.Sorted());
+    ASSERT_EQ(assigned.Count(), added.Count());
+    EXPECT_EQ(assigned.Find(9999), nullptr);
+    for (std::int32_t id = -512; id < 512; ++id) {
+        const std::string* expected = added.Find(id);
+        const std::string* actual = assigned.Find(id);
+        ASSERT_EQ(actual == nullptr, expected == nullptr) << "id " << id;
+        if (expected) {
+            EXPECT_EQ(*actual, *expected) << "id " << id;
+        }
+    }
+}
+
 TEST(VxLocalizerTest, SecondOfTwoEqualNumbersWinsAndBadKeysAreIgnored)
 {
-    TTempFolder folder;
+    TLanguagesFolder folder;
     folder.WriteLanguage("English.ini", 1033, "English", {"10=First", "10=Second", "12a=Bad", "+11=Plus", "-2=Minus", "no equals sign", "=empty key", "13=", "\x01\x02garbage=\xFF"});
     TVxLocalizer localizer;
     localizer.Load(folder.Path(), 1033);
@@ -112,7 +125,7 @@ TEST(VxLocalizerTest, DefaultLanguageChoice)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        TTempFolder folder;
+        TLanguagesFolder folder;
         for (const auto& [name, id] : c.Files)
             folder.WriteLanguage(name, id, "L" + std::to_string(id), {"1=text of " + std::to_string(id)});
         TVxLocalizer localizer;
@@ -126,7 +139,7 @@ TEST(VxLocalizerTest, DefaultLanguageChoice)
 
 TEST(VxLocalizerTest, LanguagesAreListedInNameOrderWithTheirOwnNames)
 {
-    TTempFolder folder;
+    TLanguagesFolder folder;
     folder.WriteLanguage("Russian.ini", 1049, "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9", {});
     folder.WriteLanguage("English.ini", 1033, "English", {});
     folder.Write("readme.txt", "[Language]\nLangId=1031\n");
@@ -142,7 +155,7 @@ TEST(VxLocalizerTest, LanguagesAreListedInNameOrderWithTheirOwnNames)
 
 TEST(VxLocalizerTest, SwitchingToTheDefaultEmptiesTheCurrentStrings)
 {
-    TTempFolder folder;
+    TLanguagesFolder folder;
     folder.WriteLanguage("English.ini", 1033, "English", {"1=One", "2=Two"});
     folder.WriteLanguage("Russian.ini", 1049, "Russian", {"1=Odin"});
     TVxLocalizer localizer;
@@ -159,7 +172,7 @@ TEST(VxLocalizerTest, SwitchingToTheDefaultEmptiesTheCurrentStrings)
 
 TEST(VxLocalizerTest, SwitchingReloadsTheFileEveryTime)
 {
-    TTempFolder folder;
+    TLanguagesFolder folder;
     folder.WriteLanguage("English.ini", 1033, "English", {"1=One"});
     folder.WriteLanguage("Russian.ini", 1049, "Russian", {"1=Odin"});
     TVxLocalizer localizer;
@@ -176,7 +189,7 @@ TEST(VxLocalizerTest, SwitchingReloadsTheFileEveryTime)
 
 TEST(VxLocalizerTest, UnknownLanguageChangesNothingAndCallsNoListener)
 {
-    TTempFolder folder;
+    TLanguagesFolder folder;
     folder.WriteLanguage("English.ini", 1033, "English", {"1=One"});
     TVxLocalizer localizer;
     localizer.Load(folder.Path(), 1033);
@@ -189,7 +202,7 @@ TEST(VxLocalizerTest, UnknownLanguageChangesNothingAndCallsNoListener)
 
 TEST(VxLocalizerTest, ListenersRunAtOnceThenOnEverySwitchInOrder)
 {
-    TTempFolder folder;
+    TLanguagesFolder folder;
     folder.WriteLanguage("English.ini", 1033, "English", {});
     folder.WriteLanguage("Russian.ini", 1049, "Russian", {});
     TVxLocalizer localizer;
@@ -223,7 +236,7 @@ TEST(VxLocalizerTest, NoLanguagesFolderGivesFallbacks)
 
 TEST(VxLocalizerTest, LanguagesFolderNextToTheProgramComesFirst)
 {
-    TTempFolder root;
+    TTempFolder root("vx-localizer");
     const fs::path program = root.Path() / "Program";
     fs::create_directories(program);
     EXPECT_EQ(FindLanguagesFolder(program), (root.Path() / "Translations" / "Languages").lexically_normal());

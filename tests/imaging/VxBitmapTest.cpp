@@ -285,3 +285,14 @@ TEST(VxBitmapTest, CheckedImageSizeRefusesOverflow)
     EXPECT_FALSE(CheckedImageSize(0xFFFFFFFF, 0xFFFFFFFF, 3));
     EXPECT_EQ(CheckedImageSize(0, 5, 3), std::size_t{0});
 }
+
+// 2^20 x (2^20 + 1) bytes: in a 32-bit size_t the count wraps to 1 MB, which would give a
+// mask claiming the full rectangle over a buffer of a millionth of it.
+TEST(VxBitmapTest, MaskTooLargeForTheAddressSpaceIsRefusedNotWrapped)
+{
+    TVxPixelMask mask;
+    mask.SetBounds(0, 0, 2, 2);
+    EXPECT_THROW(mask.SetBounds(0, 0, 1 << 20, (1 << 20) + 1), EVxPixelMemoryError);
+    EXPECT_EQ(mask.GetBounds(), Rect(0, 0, 2, 2)) << "a refused mask keeps its rectangle";
+    EXPECT_NE(mask.ValueAt(1, 1), nullptr);
+}

@@ -1,22 +1,16 @@
 #pragma once
 // Small pictures made in code for the resampling, bitmap and thumbnail tests.
 #include <cstdint>
-#include <cstring>
-#include <random>
 
 #include "imaging/VxBitmap.h"
+#include "support/VxPixelCompare.h"
+#include "support/VxTestPictures.h"
 
 namespace VxFixtures {
 
-inline void FillRandom(TVxPixels& picture, std::uint32_t seed)
-{
-    std::mt19937 random(seed);
-    for (std::int32_t y = picture.Top(); y < picture.Top() + picture.Height(); ++y) {
-        std::uint8_t* row = picture.Row(y);
-        for (std::int32_t i = 0; i < picture.Width() * 3; ++i)
-            row[i] = static_cast<std::uint8_t>(random() >> 24);
-    }
-}
+// The shared ones, under the names these tests have always used.
+using ::FillRandom;
+using ::SamePixels;
 
 inline void FillUniform(TVxPixels& picture, std::uint8_t blue, std::uint8_t green, std::uint8_t red)
 {
@@ -46,18 +40,6 @@ inline bool PixelIs(const TVxPixels& picture, std::int32_t x, std::int32_t y, st
 {
     const std::uint8_t* p = picture.PixelAddress(x, y);
     return p[0] == blue && p[1] == green && p[2] == red;
-}
-
-// Same bounds and the same bytes in every pixel (row padding ignored).
-inline bool SamePixels(const TVxPixels& a, const TVxPixels& b)
-{
-    if (a.GetBounds() != b.GetBounds() || a.Format() != b.Format())
-        return false;
-    const std::size_t rowBytes = static_cast<std::size_t>(a.Width()) * a.BytesPerPixel();
-    for (std::int32_t y = a.Top(); y < a.Top() + a.Height(); ++y)
-        if (std::memcmp(a.Row(y), b.Row(y), rowBytes) != 0)
-            return false;
-    return true;
 }
 
 } // namespace VxFixtures

@@ -10,37 +10,20 @@
 
 #include "imaging/VxPictureFixtures.h"
 #include "imaging/VxThumbnail.h"
+#include "support/VxTempFolder.h"
 
 using namespace VxFixtures;
 
 namespace {
 
-// A fresh folder under the system's temporary folder, removed again by the destructor.
-class TTempFolder {
+// Writes files under the names thumbnails are saved under.
+class TThumbnailFolder : public TTempFolder {
 public:
-    TTempFolder()
-    {
-        static std::atomic<int> counter{0};
-        FPath = std::filesystem::temp_directory_path() /
-                ("vx-thumbnail-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
-                 std::to_string(counter++));
-        std::filesystem::create_directories(FPath);
-    }
-    ~TTempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    const std::filesystem::path& Path() const { return FPath; }
-
+    TThumbnailFolder() : TTempFolder("vx-thumbnail") {}
     void Write(const std::wstring& name, const std::vector<std::uint8_t>& bytes) const
     {
-        std::ofstream stream(TThumbnail::FileName(FPath, name), std::ios::binary);
-        stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        TTempFolder::Write(TThumbnail::FileName(Path(), name), bytes);
     }
-
-private:
-    std::filesystem::path FPath;
 };
 
 // A 2 x 3 thumbnail whose pixel (x, y) is red 10x+y, green 100+x, blue 200+y.
@@ -66,7 +49,7 @@ TEST(VxThumbnailTest, FileLayoutIsKindSizeAndColumnsOfRgb)
 
 TEST(VxThumbnailTest, FullSizeFileRoundTrips)
 {
-    TTempFolder folder;
+    TThumbnailFolder folder;
     TThumbnail thumb(ThumbnailSize, ThumbnailSize, ThumbnailKindMatte);
     thumb.FillChecker();
     thumb.SetPixel(71, 0, 0x123456);
@@ -143,7 +126,7 @@ TEST(VxThumbnailTest, RandomBytesNeverReadOutside)
 
 TEST(VxThumbnailTest, FilesThatAreMissingOrShortLoadInvalid)
 {
-    TTempFolder folder;
+    TThumbnailFolder folder;
     TThumbnail missing(72, 72, 1);
     EXPECT_FALSE(missing.Load(folder.Path(), L"000001"));
     EXPECT_FALSE(missing.Valid());
@@ -226,7 +209,7 @@ protected:
             ASSERT_TRUE(thumb.Save(Folder.Path(), name));
         }
     }
-    TTempFolder Folder;
+    TThumbnailFolder Folder;
 };
 
 TEST_F(VxThumbnailListTest, AddSelectsTheNewThumbnail)

@@ -37,13 +37,13 @@ void MarkDisc(TAreaCorrelator& engine, double centre, double radius)
 }
 
 // Every pixel that is not an interior cell still shows the read image.
-bool OnlyInteriorWritten(const TScene& scene, const TAreaCorrelator& engine)
+testing::AssertionResult OnlyInteriorWritten(const TScene& scene, const TAreaCorrelator& engine)
 {
     for (std::int32_t y = 0; y < scene.Read.Height(); ++y)
         for (std::int32_t x = 0; x < scene.Read.Width(); ++x)
             if (engine.Interior().IndexOf(x, y) < 0 && PixelAt(scene.Write, x, y) != PixelAt(scene.Read, x, y))
-                return false;
-    return true;
+                return testing::AssertionFailure() << "pixel (" << x << ", " << y << ") outside the interior was written";
+    return testing::AssertionSuccess();
 }
 
 int ChannelError(const TBgr& a, const TBgr& b)

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "imaging/VxBitmap.h"
+#include "support/VxTestPictures.h"
 
 using TBgr = std::array<std::uint8_t, 3>;
 
@@ -24,9 +25,10 @@ inline void SetPixel(TVxPixels& image, std::int32_t x, std::int32_t y, const TBg
 
 inline void FillImage(TVxPixels& image, const std::function<TBgr(std::int32_t, std::int32_t)>& colourAt)
 {
-    for (std::int32_t y = image.Top(); y < image.Top() + image.Height(); ++y)
-        for (std::int32_t x = image.Left(); x < image.Left() + image.Width(); ++x)
-            SetPixel(image, x, y, colourAt(x, y));
+    FillPicture(image, [&](std::int32_t x, std::int32_t y) {
+        const TBgr c = colourAt(image.Left() + x, image.Top() + y);
+        return static_cast<std::uint32_t>(c[2]) << 16 | static_cast<std::uint32_t>(c[1]) << 8 | c[0];
+    });
 }
 
 inline void FillRect(TVxPixels& image, const TRect& rect, const TBgr& colour)

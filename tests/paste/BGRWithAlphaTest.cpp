@@ -14,35 +14,10 @@
 #include "imaging/VxRadialFilter.h"
 #include "paste/BGRWithAlpha.h"
 #include "separation/AlphaChanal.h"
+#include "support/VxTempFolder.h"
 
 namespace {
 
-class TTempFolder {
-public:
-    TTempFolder()
-    {
-        static std::atomic<int> counter{0};
-        FPath =
-            std::filesystem::temp_directory_path() /
-            ("vx-object-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(FPath);
-    }
-    ~TTempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    const std::filesystem::path& Path() const { return FPath; }
-
-    void Write(const std::wstring& name, const std::vector<std::uint8_t>& bytes) const
-    {
-        std::ofstream stream(FPath / name, std::ios::binary);
-        stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-
-private:
-    std::filesystem::path FPath;
-};
 
 // An object of the given size whose pixel (x, y) is blue x, green y, red 0x5A, alpha as given.
 void FillObject(TBGRWithAlpha& object, std::int32_t width, std::int32_t height, std::uint8_t alpha)

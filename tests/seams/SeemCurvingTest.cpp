@@ -243,7 +243,7 @@ TEST(SeemCurvingTest, ProtectedAreaSurvivesAReduction)
         return (8 + random() % 248) << 16 | (random() & 0xFFFF);
     });
     TMarkPlane marks(80, 60);
-    marks.Set(square, 2);
+    marks.Set(square, smProtect);
     TSeemCurving carving(picture, {80, 60}, ReaderOf(marks));
     carving.ResizeTo(50, 45);
     EXPECT_EQ(carving.Size(), (TSize{50, 45}));
@@ -255,7 +255,7 @@ TEST(SeemCurvingTest, ReductionStopsAtAProtectedLine)
     TVxPixelBuffer picture(fmtBGR24, Bounds(0, 0, 40, 30));
     FillRandom(picture, 41);
     TMarkPlane marks(40, 30);
-    marks.Set(Bounds(0, 12, 40, 1), 2); // every vertical seam crosses this row
+    marks.Set(Bounds(0, 12, 40, 1), smProtect); // every vertical seam crosses this row
     TSeemCurving carving(picture, {40, 30}, ReaderOf(marks));
     EXPECT_EQ(carving.RemoveVerticalSeams(10), 0);
     EXPECT_EQ(carving.RemoveHorizontalSeams(10), 10);
@@ -271,7 +271,7 @@ TEST(SeemCurvingTest, FullyProtectedPictureKeepsItsSize)
     TVxPixelBuffer original;
     original.Assign(picture);
     TMarkPlane marks(60, 40);
-    marks.Set(Bounds(0, 0, 60, 40), 2);
+    marks.Set(Bounds(0, 0, 60, 40), smProtect);
     TSeemCurving carving(picture, {60, 40}, ReaderOf(marks));
     carving.ResizeTo(60, 30);
     EXPECT_EQ(carving.Size(), (TSize{60, 40}));
@@ -356,7 +356,7 @@ TEST(SeemCurvingTest, SmartRemoveStopsAtTheMinimumSide)
     TVxPixelBuffer picture(fmtBGR24, Bounds(0, 0, 40, 33));
     FillRandom(picture, 81);
     TMarkPlane marks(40, 33);
-    marks.Set(Bounds(0, 0, 40, 33), 1);
+    marks.Set(Bounds(0, 0, 40, 33), smRemove);
     TSeemCurving carving(picture, {40, 33}, ReaderOf(marks));
     carving.RemoveMarkedArea(true, false);
     EXPECT_EQ(carving.Size(), (TSize{40, 32}));
@@ -371,7 +371,7 @@ TEST(SeemCurvingTest, SmartRemoveTakesOutTheMarkedStripe)
         return stripe.Contains(x, y) ? 0x070000u : (8 + random() % 248) << 16 | (random() & 0xFFFF);
     });
     TMarkPlane marks(50, 40);
-    marks.Set(stripe, 1);
+    marks.Set(stripe, smRemove);
     TSeemCurving carving(picture, {50, 40}, ReaderOf(marks));
     carving.RemoveMarkedArea(true, true);
     EXPECT_EQ(carving.Size(), (TSize{47, 40}));

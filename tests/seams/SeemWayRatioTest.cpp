@@ -182,8 +182,8 @@ TEST(SeemWayRatioTest, RowsGatherWhatPixelsGather)
         FillRandom(picture, 5);
         TMarkPlane marks(width, height);
         if (c.WithMarks) {
-            marks.Set(Rect(4, 30, 9, 40), 1);
-            marks.Set(Rect(20, 2, 26, 7), 2);
+            marks.Set(Rect(4, 30, 9, 40), smRemove);
+            marks.Set(Rect(20, 2, 26, 7), smProtect);
         }
         TSeemWayRatio byPixel(width, height, c.BlockWidth, c.BlockHeight);
         FeedFinder(byPixel, picture, width, height, c.WithMarks ? &marks : nullptr);
@@ -274,8 +274,8 @@ TEST(SeemWayRatioTest, EnergyBonusesPenaltyAndThreshold)
 TEST(SeemWayRatioTest, MarksShiftTheEnergyOfTheirBlocks)
 {
     TMarkPlane marks(4, 4);
-    marks.Set(Bounds(3, 0, 1, 1), 1);
-    marks.Set(Bounds(0, 3, 1, 1), 2);
+    marks.Set(Bounds(3, 0, 1, 1), smRemove);
+    marks.Set(Bounds(0, 3, 1, 1), smProtect);
     TSeemWayRatio finder(4, 4, 1, 1);
     FeedFinder(finder, *BrightDot(), 4, 4, &marks);
     EXPECT_EQ(finder.Energy(3, 0), 255 - finder.RemovalBonus());
@@ -288,7 +288,7 @@ TEST(SeemWayRatioTest, SingleBlockGridHasNoDivisionByZero)
     TVxPixelBuffer picture = Picture(1, 1);
     FillPicture(picture, [](std::int32_t, std::int32_t) { return 0x808080u; });
     TMarkPlane marks(1, 1);
-    marks.Set(Bounds(0, 0, 1, 1), 1);
+    marks.Set(Bounds(0, 0, 1, 1), smRemove);
     TSeemWayRatio finder(1, 1, 1, 1);
     FeedFinder(finder, picture, 1, 1, &marks);
     EXPECT_EQ(finder.ProtectBonus(), std::numeric_limits<std::int64_t>::max());
@@ -345,7 +345,7 @@ TEST(SeemWayRatioTest, ProtectedBlockOnEveryPathPushesTheCostToThreshold)
     TVxPixelBuffer picture = Picture(12, 8);
     FillRandom(picture, 7);
     TMarkPlane marks(12, 8);
-    marks.Set(Bounds(5, 0, 1, 8), 2); // a whole column: every horizontal seam crosses it
+    marks.Set(Bounds(5, 0, 1, 8), smProtect); // a whole column: every horizontal seam crosses it
     TSeemWayRatio finder(12, 8, 1, 1);
     FeedFinder(finder, picture, 12, 8, &marks);
     EXPECT_TRUE(finder.HorizontalThroughProtected());
@@ -360,7 +360,7 @@ TEST(SeemWayRatioTest, RemovalBlocksPullTheSeamIn)
     TVxPixelBuffer picture = Picture(12, 8);
     FillRandom(picture, 11);
     TMarkPlane marks(12, 8);
-    marks.Set(Bounds(7, 3, 1, 1), 1);
+    marks.Set(Bounds(7, 3, 1, 1), smRemove);
     TSeemWayRatio finder(12, 8, 1, 1);
     FeedFinder(finder, picture, 12, 8, &marks);
     EXPECT_TRUE(finder.HorizontalThroughRemoval());
@@ -376,7 +376,7 @@ TEST(SeemWayRatioTest, LineOfProtectedBlocksStaysProtected)
     TVxPixelBuffer picture = Picture(60, 40);
     FillRandom(picture, 3);
     TMarkPlane marks(60, 40);
-    marks.Set(Bounds(0, 0, 60, 40), 2);
+    marks.Set(Bounds(0, 0, 60, 40), smProtect);
     TSeemWayRatio finder(60, 40, 1, 1);
     FeedFinder(finder, picture, 60, 40, &marks);
     EXPECT_FALSE(finder.HorizontalThroughRemoval());
@@ -651,7 +651,7 @@ TEST(SeemWayRatioTest, ColumnsBackInUseAfterLengthChangesFollowTheSeams)
         for (std::int32_t y = 0; y < height; ++y)
             for (std::int32_t x = 0; x < width; ++x) {
                 const std::uint8_t value = grey[y][x];
-                const std::uint8_t mark = value == 0 ? 1 : value == 17 ? 2 : 0;
+                const std::uint8_t mark = value == 0 ? smRemove : value == 17 ? smProtect : smNone;
                 finder->AddPixel(x, y, mark, value, static_cast<std::uint8_t>(value / 2), 0);
                 model[x][y] = value;
             }
@@ -806,3 +806,12 @@ TEST(SeemWayRatioTest, TinyGridsSurviveEveryUpdate)
 }
 
 } // namespace
+
+// One block per pixel of the largest picture the sides allow: its grids cannot be held in
+// any address space, and their byte counts overflow a 32-bit size_t. The finder is
+// refused, not built over a wrapped, small store.
+TEST(SeemWayRatioTest, GridsTooLargeForTheAddressSpaceAreRefused)
+{
+    constexpr std::int32_t Side = std::numeric_limits<std::int32_t>::max();
+    EXPECT_THROW(TSeemWayRatio(Side, Side, 1, 1), std::bad_alloc);
+}

@@ -7,33 +7,11 @@
 #include <vector>
 
 #include "separation/AlphaChanal.h"
+#include "support/VxTempFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A fresh folder per test, removed afterwards.
-class TTempFolder {
-public:
-    TTempFolder()
-    {
-        static int counter = 0;
-        FPath = fs::temp_directory_path() / ("velloria-separation-" + std::to_string(++counter) + "-" +
-                                             std::to_string(reinterpret_cast<std::uintptr_t>(this) & 0xFFFFFF));
-        fs::remove_all(FPath);
-        fs::create_directories(FPath);
-    }
-    ~TTempFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(FPath, ignored);
-    }
-    const fs::path& Path() const { return FPath; }
-    void Touch(const std::wstring& name) const { std::ofstream(FPath / name) << "x"; }
-
-private:
-    fs::path FPath;
-};
 
 struct TNameList {
     void Add(const std::wstring& name) { Names.push_back(name); }
@@ -270,7 +248,7 @@ TEST(AlphaChanalTest, EveryTruncationOfTheTextFailsOrLoadsCleanly)
 
 TEST(AlphaChanalTest, CompressedFileRoundTrip)
 {
-    TTempFolder folder;
+    TTempFolder folder("vx-separation");
     TAlphaChanal matte;
     matte.SetSize(20, 9);
     for (std::int32_t x = 3; x < 17; ++x)
@@ -342,7 +320,7 @@ TEST(AlphaChanalTest, DecompressionStopsAtTheSizeLimit)
 
 TEST(AlphaChanalTest, DamagedFileLeavesNoScratchBehind)
 {
-    TTempFolder folder;
+    TTempFolder folder("vx-separation");
     const fs::path packed = folder.Path() / L"000001.alp";
     std::ofstream(packed, std::ios::binary) << "not a zlib stream";
     EXPECT_FALSE(DecompressFile(packed, ScratchFileName(folder.Path())));
@@ -354,17 +332,17 @@ TEST(AlphaChanalTest, DamagedFileLeavesNoScratchBehind)
 
 TEST(ObjectCollectionTest, EmptyFolderStartsAtOne)
 {
-    TTempFolder folder;
+    TTempFolder folder("vx-separation");
     EXPECT_EQ(NewestObjectId(folder.Path()), L"000000");
     EXPECT_EQ(NextObjectId(folder.Path()), L"000001");
 }
 
 TEST(ObjectCollectionTest, IdentifiersFollowTheThumbnailNames)
 {
-    TTempFolder folder;
+    TTempFolder folder("vx-separation");
     for (const wchar_t* name : {L"000009.tmb", L"000010.tmb", L"000012.alp", L"000003.tmb", L"abcdef.tmb",
                                 L"1234567.tmb", L"00011.tmb", L"temp.tmp"})
-        folder.Touch(name);
+        folder.File(name);
     EXPECT_EQ(NewestObjectId(folder.Path()), L"000010");
     EXPECT_EQ(NextObjectId(folder.Path()), L"000011");
     TNameList list;
@@ -378,16 +356,16 @@ TEST(ObjectCollectionTest, IdentifiersFollowTheThumbnailNames)
 
 TEST(ObjectCollectionTest, NextIdentifierAfterTheLastSixDigitOne)
 {
-    TTempFolder folder;
-    folder.Touch(L"999999.tmb");
+    TTempFolder folder("vx-separation");
+    folder.File(L"999999.tmb");
     EXPECT_EQ(NextObjectId(folder.Path()), L"1000000");
 }
 
 TEST(ObjectCollectionTest, DeleteObjectRemovesTheGroupAndIgnoresMissingFiles)
 {
-    TTempFolder folder;
+    TTempFolder folder("vx-separation");
     for (const wchar_t* name : {L"000004.tmb", L"000004.alp", L"000004.jpg", L"000005.tmb"})
-        folder.Touch(name);
+        folder.File(name);
     DeleteObject(L"000004", folder.Path());
     EXPECT_FALSE(fs::exists(folder.Path() / L"000004.tmb"));
     EXPECT_FALSE(fs::exists(folder.Path() / L"000004.alp"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "separation/ArithmeticMean.h"
@@ -162,4 +163,12 @@ TEST(ArithmeticMeanTest, GetRoundsHalfToEven)
     mean.Put(1, 0, Grey(1)); // mean 1.5 -> 2
     mean.Blur(1);
     EXPECT_EQ(mean.Get(1, 0), Grey(2));
+}
+
+// A count that wraps in a 32-bit size_t would leave small planes behind a large claimed
+// size; it is refused before anything is allocated.
+TEST(ArithmeticMeanTest, SizeTooLargeForTheAddressSpaceIsRefused)
+{
+    TArithmeticMean mean;
+    EXPECT_THROW(mean.SetSize(1 << 20, (1 << 20) + 1), std::bad_alloc);
 }

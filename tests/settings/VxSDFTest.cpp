@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/VxSDF.h"
+#include "support/VxTempFolder.h"
 
 namespace {
 
@@ -285,7 +286,8 @@ TEST(VxSDFTest, WriterWithoutStreamWritesNothing)
 
 TEST(VxSDFTest, FileStreamRoundTrip)
 {
-    const auto path = std::filesystem::temp_directory_path() / "velloria-sdf-test.cfg";
+    const TTempFolder folder("vx-sdf");
+    const auto path = folder.Path() / "velloria-sdf-test.cfg";
     {
         TVxSDFWriter w(std::make_unique<TVxFileStream>(path, TVxFileStream::TMode::Create));
         w.BeginNode(1, ModuleGuid);
@@ -299,5 +301,4 @@ TEST(VxSDFTest, FileStreamRoundTrip)
         EXPECT_TRUE(r.ReadInteger(1, v));
         EXPECT_EQ(v, 640);
     }
-    std::filesystem::remove(path);
 }
