@@ -147,6 +147,20 @@ TVxMenuItem& TMainForm::AddMenuItem(const std::wstring& caption, const TVxShortC
     return (parent ? parent : &Menu)->Insert(std::move(item), before);
 }
 
+TVxMenuItem& TMainForm::AddMenuItem(TVxCommand& command, const TVxMenuItem* before, TVxMenuItem* parent)
+{
+    TVxMenuItem& item = AddMenuItem(L"", {}, before, parent, -1, {});
+    command.Bind(item);
+    return item;
+}
+
+TVxToolbarItem& TMainForm::AddToolbarItem(TVxCommand& command, TVxToolbar& toolbar, const TVxToolbarItem* before)
+{
+    TVxToolbarItem& item = toolbar.Insert(std::make_unique<TVxToolbarItem>(&toolbar), before);
+    command.Bind(item);
+    return item;
+}
+
 TVxMenuItem& TMainForm::AddSubmenu(const std::wstring& caption, TVxMenuItem* parent, const TVxMenuItem* before)
 {
     auto item = MakeItem<TVxMenuItem>(caption);
@@ -298,6 +312,7 @@ void TMainForm::Localize()
         item.SetChecked(id == localizer.CurrentLanguageId());
         item.SetCaption(localizer.LanguageName(id));
     }
+    Commands.Localize();
     // Toolbar and panel captions change in other modules' Localize, later in this pass.
     Application->PostCall(TVxMethod<void*>::Bind<&TMainForm::RefreshToolbarItems>(this), nullptr);
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/VxCommand.h"
 #include "app/VxDock.h"
 #include "app/VxDockablePanel.h"
 #include "app/VxImageList.h"
@@ -75,6 +76,9 @@ public:
     std::unique_ptr<TVxStatusBar> StatusBar;
     TVxImageList DefaultImages;
 
+    // Every command of the program, by name.
+    TVxCommandList Commands;
+
     TDropFileEvent OnDropFile;
     TCloseQueryEvent OnCloseQuery;
     TMouseWheelEvent OnMouseWheel;
@@ -83,6 +87,9 @@ public:
 
     TVxMenuItem& AddMenuItem(const std::wstring& caption, const TVxShortCut& shortCut, const TVxMenuItem* before,
                              TVxMenuItem* parent, int imageIndex, const TVxMenuItem::TClick& onClick);
+    // An item or a button bound to a command: caption, picture, shortcut, states and click.
+    TVxMenuItem& AddMenuItem(TVxCommand& command, const TVxMenuItem* before, TVxMenuItem* parent);
+    TVxToolbarItem& AddToolbarItem(TVxCommand& command, TVxToolbar& toolbar, const TVxToolbarItem* before = nullptr);
     TVxMenuItem& AddSubmenu(const std::wstring& caption, TVxMenuItem* parent, const TVxMenuItem* before);
     TVxMenuItem& AddSeparator(TVxMenuItem* parent, const TVxMenuItem* before);
     TVxToolbar& AddToolbar(const std::wstring& caption);

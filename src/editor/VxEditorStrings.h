@@ -46,7 +46,7 @@ inline constexpr TVxStringRef SmallFile{213, L"Small File"};
 inline constexpr TVxStringRef LargeFile{214, L"Large File"};
 inline constexpr TVxStringRef FileType{215, L"Type"};
 inline constexpr TVxStringRef BadQuality{216, L"Enter a quality from 0 to 100."};
-inline constexpr TVxStringRef PluginDocument{500, L"the image"};
+inline constexpr TVxStringRef PluginDocument{500, L"the picture"};
 inline constexpr TVxStringRef ImageSize{504, L"Size"};
 inline constexpr TVxStringRef Camera{518, L"Camera"};
 inline constexpr TVxStringRef Date{519, L"Date"};

@@ -14,8 +14,6 @@ TVxGraphicsEditor* GraphicsEditor = nullptr;
 
 namespace {
 
-std::wstring Text(std::int32_t id, const wchar_t* fallback) { return Localizer().GetString(id, fallback); }
-
 // The pictures of the editor's items: indices into the shared image list.
 enum : int {
     imgOpen = 1,
@@ -119,39 +117,26 @@ void TVxEditorModuleUI::SetExitCode(std::int32_t code)
 TVxEditorModule::TVxEditorModule(TVxComponent* owner, TMainForm& form)
     : TVxModuleWithControls(owner), TVxEditorModuleUIBase(*this, form), TVxEditor(FModuleUI)
 {
+    CreateCommands(form.Commands);
     const TVxMenuItem* fileEnd = form.FileMenuSeparator;
-    OpenMenuItem = &form.AddMenuItem(L"Open...", {'O', FCONTROL}, fileEnd, form.FileMenuItem, imgOpen,
-                                     TVxMenuItem::TClick::Bind<&TVxEditorModule::OpenClick>(this));
-    SaveMenuItem = &form.AddMenuItem(L"Save", {}, fileEnd, form.FileMenuItem, imgSave,
-                                     TVxMenuItem::TClick::Bind<&TVxEditorModule::SaveAsClick>(this));
-    // Every save goes through the Save As dialog.
-    SaveMenuItem->SetVisible(false);
-    SaveAsMenuItem = &form.AddMenuItem(L"Save As...", {'S', FCONTROL}, fileEnd, form.FileMenuItem, imgSave,
-                                       TVxMenuItem::TClick::Bind<&TVxEditorModule::SaveAsClick>(this));
-    CloseMenuItem = &form.AddMenuItem(L"Close", {}, fileEnd, form.FileMenuItem, -1,
-                                      TVxMenuItem::TClick::Bind<&TVxEditorModule::CloseClick>(this));
+    OpenMenuItem = &form.AddMenuItem(*FOpen, fileEnd, form.FileMenuItem);
+    SaveMenuItem = &form.AddMenuItem(*FSave, fileEnd, form.FileMenuItem);
+    SaveAsMenuItem = &form.AddMenuItem(*FSaveAs, fileEnd, form.FileMenuItem);
+    CloseMenuItem = &form.AddMenuItem(*FClose, fileEnd, form.FileMenuItem);
     RecentFilesMenuSeparator = &form.AddSeparator(form.FileMenuItem, form.ExitMenuItem);
 
     StandardToolbar = &form.AddToolbar(L"Standard");
-    form.AddToolbarItem(*StandardToolbar, nullptr, nullptr, L"Open", imgOpen,
-                        TVxToolbarItem::TClick::Bind<&TVxEditorModule::OpenButtonClick>(this), OpenToolButton);
-    form.AddToolbarItem(*StandardToolbar, nullptr, nullptr, L"Save As", imgSave,
-                        TVxToolbarItem::TClick::Bind<&TVxEditorModule::SaveButtonClick>(this), SaveToolButton);
+    OpenToolButton = &form.AddToolbarItem(*FOpen, *StandardToolbar);
+    SaveToolButton = &form.AddToolbarItem(*FSaveAs, *StandardToolbar);
 
     EditMenuItem = &form.AddSubmenu(L"&Edit", &form.Menu, form.ViewMenuItem);
-    UndoMenuItem = &form.AddMenuItem(L"Undo", {'Z', FCONTROL}, nullptr, EditMenuItem, imgUndo,
-                                     TVxMenuItem::TClick::Bind<&TVxEditorModule::UndoClick>(this));
-    UndoAllMenuItem = &form.AddMenuItem(L"Undo All", {}, nullptr, EditMenuItem, -1,
-                                        TVxMenuItem::TClick::Bind<&TVxEditorModule::UndoAllClick>(this));
-    RedoMenuItem = &form.AddMenuItem(L"Redo", {'Y', FCONTROL}, nullptr, EditMenuItem, imgRedo,
-                                     TVxMenuItem::TClick::Bind<&TVxEditorModule::RedoClick>(this));
-    RedoAllMenuItem = &form.AddMenuItem(L"Redo All", {}, nullptr, EditMenuItem, -1,
-                                        TVxMenuItem::TClick::Bind<&TVxEditorModule::RedoAllClick>(this));
+    UndoMenuItem = &form.AddMenuItem(*FUndo, nullptr, EditMenuItem);
+    UndoAllMenuItem = &form.AddMenuItem(*FUndoAll, nullptr, EditMenuItem);
+    RedoMenuItem = &form.AddMenuItem(*FRedo, nullptr, EditMenuItem);
+    RedoAllMenuItem = &form.AddMenuItem(*FRedoAll, nullptr, EditMenuItem);
     EditToolbarSeparator = &AppendToolbarSeparator();
-    form.AddToolbarItem(*StandardToolbar, nullptr, nullptr, L"Undo", imgUndo,
-                        TVxToolbarItem::TClick::Bind<&TVxEditorModule::UndoButtonClick>(this), UndoToolButton);
-    form.AddToolbarItem(*StandardToolbar, nullptr, nullptr, L"Redo", imgRedo,
-                        TVxToolbarItem::TClick::Bind<&TVxEditorModule::RedoButtonClick>(this), RedoToolButton);
+    UndoToolButton = &form.AddToolbarItem(*FUndo, *StandardToolbar);
+    RedoToolButton = &form.AddToolbarItem(*FRedo, *StandardToolbar);
 
     Application->OnTitleChanged = TVxMethod<TVxApplication*>::Bind<&TVxEditorModule::TitleChanged>(this);
     form.OnCloseQuery = TMainForm::TCloseQueryEvent::Bind<&TVxEditorModule::MainFormCloseQuery>(this);
@@ -165,6 +150,25 @@ TVxEditorModule::~TVxEditorModule()
         MainForm->OnCloseQuery = {};
 }
 
+void TVxEditorModule::CreateCommands(TVxCommandList& commands)
+{
+    auto add = [&](const wchar_t* name, const TVxStringRef& caption, int image, const TVxShortCut& shortCut, const TVxMethod<>& execute) {
+        return &commands.Add(name, {caption.Id, caption.Fallback}, image, shortCut, execute);
+    };
+    FOpen = add(L"OPEN", VxStrings::Open, imgOpen, {'O', FCONTROL}, TVxMethod<>::Bind<&TVxEditorModule::OpenCommand>(this));
+    FOpen->OpensDialog = true;
+    // Every save goes through the Save As dialog; the Save item stays hidden.
+    FSave = add(L"SAVE", VxStrings::Save, imgSave, {}, TVxMethod<>::Bind<&TVxEditorModule::SaveAsCommand>(this));
+    FSave->SetVisible(false);
+    FSaveAs = add(L"SAVEAS", VxStrings::SaveAs, imgSave, {'S', FCONTROL}, TVxMethod<>::Bind<&TVxEditorModule::SaveAsCommand>(this));
+    FSaveAs->OpensDialog = true;
+    FClose = add(L"CLOSE", VxStrings::Close, -1, {}, TVxMethod<>::Bind<&TVxEditorModule::CloseCommand>(this));
+    FUndo = add(L"UNDO", VxStrings::Undo, imgUndo, {'Z', FCONTROL}, TVxMethod<>::Bind<&TVxEditorModule::UndoCommand>(this));
+    FUndoAll = add(L"UNDOALL", VxStrings::UndoAll, -1, {}, TVxMethod<>::Bind<&TVxEditorModule::UndoAllCommand>(this));
+    FRedo = add(L"REDO", VxStrings::Redo, imgRedo, {'Y', FCONTROL}, TVxMethod<>::Bind<&TVxEditorModule::RedoCommand>(this));
+    FRedoAll = add(L"REDOALL", VxStrings::RedoAll, -1, {}, TVxMethod<>::Bind<&TVxEditorModule::RedoAllCommand>(this));
+}
+
 TVxToolbarSeparator& TVxEditorModule::AppendToolbarSeparator(const TVxToolbarItem* before)
 {
     return static_cast<TVxToolbarSeparator&>(StandardToolbar->Insert(std::make_unique<TVxToolbarSeparator>(StandardToolbar), before));
@@ -176,42 +180,24 @@ void TVxEditorModule::Initialize()
     UpdateCaption();
 }
 
+// The commands' items take their captions from the commands (the main form's Localize).
 void TVxEditorModule::Localize()
 {
-    OpenMenuItem->SetCaption(LoadVxString(VxStrings::Open) + L"...");
-    SaveMenuItem->SetCaption(LoadVxString(VxStrings::Save));
-    SaveAsMenuItem->SetCaption(LoadVxString(VxStrings::SaveAs) + L"...");
-    CloseMenuItem->SetCaption(LoadVxString(VxStrings::Close));
     StandardToolbar->SetCaption(LoadVxString(VxStrings::StandardToolbar));
-    auto hint = [](TVxToolbarItem* item, const std::wstring& text) {
-        item->SetCaption(text);
-        item->SetHint(text);
-    };
-    hint(OpenToolButton, LoadVxString(VxStrings::Open));
-    hint(SaveToolButton, LoadVxString(VxStrings::SaveAs));
     EditMenuItem->SetCaption(LoadVxString(VxStrings::Edit));
-    UndoMenuItem->SetCaption(LoadVxString(VxStrings::Undo));
-    UndoAllMenuItem->SetCaption(LoadVxString(VxStrings::UndoAll));
-    RedoMenuItem->SetCaption(LoadVxString(VxStrings::Redo));
-    RedoAllMenuItem->SetCaption(LoadVxString(VxStrings::RedoAll));
-    hint(UndoToolButton, LoadVxString(VxStrings::Undo));
-    hint(RedoToolButton, LoadVxString(VxStrings::Redo));
     UpdateCaption();
 }
 
 void TVxEditorModule::UpdateControls()
 {
     const TControlStates states = ControlStates();
-    SaveMenuItem->SetEnabled(states.Save);
-    SaveAsMenuItem->SetEnabled(states.SaveAs);
-    SaveToolButton->SetEnabled(states.SaveAs);
-    CloseMenuItem->SetEnabled(states.Close);
-    UndoMenuItem->SetEnabled(states.Undo);
-    UndoAllMenuItem->SetEnabled(states.UndoAll);
-    RedoMenuItem->SetEnabled(states.Redo);
-    RedoAllMenuItem->SetEnabled(states.RedoAll);
-    UndoToolButton->SetEnabled(states.Undo);
-    RedoToolButton->SetEnabled(states.Redo);
+    FSave->SetEnabled(states.Save);
+    FSaveAs->SetEnabled(states.SaveAs);
+    FClose->SetEnabled(states.Close);
+    FUndo->SetEnabled(states.Undo);
+    FUndoAll->SetEnabled(states.UndoAll);
+    FRedo->SetEnabled(states.Redo);
+    FRedoAll->SetEnabled(states.RedoAll);
 }
 
 void TVxEditorModule::LoadState(TVxSDFReader& reader) { TVxEditor::LoadState(reader); }
@@ -287,12 +273,11 @@ TVxGraphicsEditor::TVxGraphicsEditor(TVxComponent* owner, TMainForm& form)
     form.OnDropFile = TMainForm::TDropFileEvent::Bind<&TVxGraphicsEditor::DropFile>(this);
     form.OnMouseWheel = TMainForm::TMouseWheelEvent::Bind<&TVxGraphicsEditor::MainFormMouseWheel>(this);
 
+    CreateCommands(form.Commands);
     // Previous and next picture of the folder, before the undo buttons.
     PrevImageSeparator = &AppendToolbarSeparator(EditToolbarSeparator);
-    form.AddToolbarItem(*StandardToolbar, nullptr, EditToolbarSeparator, L"Previous Image", imgPrevImage,
-                        TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::PrevButtonClick>(this), PrevImageButton);
-    form.AddToolbarItem(*StandardToolbar, nullptr, EditToolbarSeparator, L"Next Image", imgNextImage,
-                        TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::NextButtonClick>(this), NextImageButton);
+    PrevImageButton = &form.AddToolbarItem(*FPrevImage, *StandardToolbar, EditToolbarSeparator);
+    NextImageButton = &form.AddToolbarItem(*FNextImage, *StandardToolbar, EditToolbarSeparator);
     CreateZoomItems(form);
     CloseMenuSeperator = &form.AddSeparator(form.FileMenuItem, form.FileMenuSeparator);
     CreateStatusPanels(*form.StatusBar);
@@ -319,22 +304,32 @@ void TVxGraphicsEditor::CreateZoomItems(TMainForm& form)
 {
     ZoomMenuSeparator = &form.AddSeparator(form.ViewMenuItem, form.ToolbarsMenuItem);
     ZoomToolbarSeparator = &AppendToolbarSeparator();
-    ZoomInMenuItem = &form.AddMenuItem(L"Zoom In", {VK_ADD, FCONTROL}, ZoomMenuSeparator, form.ViewMenuItem, imgZoomIn,
-                                       TVxMenuItem::TClick::Bind<&TVxGraphicsEditor::ZoomInClick>(this));
-    form.AddToolbarItem(*StandardToolbar, nullptr, nullptr, L"Zoom In", imgZoomIn,
-                        TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::ZoomInButtonClick>(this), ZoomInButton);
-    ZoomOutMenuItem = &form.AddMenuItem(L"Zoom Out", {VK_SUBTRACT, FCONTROL}, ZoomMenuSeparator, form.ViewMenuItem, imgZoomOut,
-                                        TVxMenuItem::TClick::Bind<&TVxGraphicsEditor::ZoomOutClick>(this));
-    form.AddToolbarItem(*StandardToolbar, nullptr, nullptr, L"Zoom Out", imgZoomOut,
-                        TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::ZoomOutButtonClick>(this), ZoomOutButton);
-    ActualSizeMenuItem = &form.AddMenuItem(L"Actual Size", {'0', FCONTROL | FALT}, ZoomMenuSeparator, form.ViewMenuItem, imgActualSize,
-                                           TVxMenuItem::TClick::Bind<&TVxGraphicsEditor::ActualSizeClick>(this));
-    form.AddToolbarItem(*StandardToolbar, nullptr, nullptr, L"Actual Size", imgActualSize,
-                        TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::ActualSizeButtonClick>(this), ActualSizeButton);
-    ScaleToBestFitMenuItem = &form.AddMenuItem(L"Best Fit", {}, ZoomMenuSeparator, form.ViewMenuItem, imgBestFit,
-                                               TVxMenuItem::TClick::Bind<&TVxGraphicsEditor::BestFitClick>(this));
-    form.AddToolbarItem(*StandardToolbar, nullptr, nullptr, L"Best Fit", imgBestFit,
-                        TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::BestFitButtonClick>(this), ScaleToBestFitButton);
+    ZoomInMenuItem = &form.AddMenuItem(*FZoomIn, ZoomMenuSeparator, form.ViewMenuItem);
+    ZoomInButton = &form.AddToolbarItem(*FZoomIn, *StandardToolbar);
+    ZoomOutMenuItem = &form.AddMenuItem(*FZoomOut, ZoomMenuSeparator, form.ViewMenuItem);
+    ZoomOutButton = &form.AddToolbarItem(*FZoomOut, *StandardToolbar);
+    ActualSizeMenuItem = &form.AddMenuItem(*FActualSize, ZoomMenuSeparator, form.ViewMenuItem);
+    ActualSizeButton = &form.AddToolbarItem(*FActualSize, *StandardToolbar);
+    ScaleToBestFitMenuItem = &form.AddMenuItem(*FBestFit, ZoomMenuSeparator, form.ViewMenuItem);
+    ScaleToBestFitButton = &form.AddToolbarItem(*FBestFit, *StandardToolbar);
+}
+
+void TVxGraphicsEditor::CreateCommands(TVxCommandList& commands)
+{
+    auto add = [&](const wchar_t* name, const TVxCaption& caption, int image, const TVxShortCut& shortCut, const TVxMethod<>& execute) {
+        return &commands.Add(name, caption, image, shortCut, execute);
+    };
+    FZoomIn = add(L"ZOOMIN", {98, L"Zoom In"}, imgZoomIn, {VK_ADD, FCONTROL}, TVxMethod<>::Bind<&TVxGraphicsEditor::ZoomInCommand>(this));
+    FZoomOut = add(L"ZOOMOUT", {99, L"Zoom Out"}, imgZoomOut, {VK_SUBTRACT, FCONTROL},
+                   TVxMethod<>::Bind<&TVxGraphicsEditor::ZoomOutCommand>(this));
+    FActualSize = add(L"ACTUALSIZE", {166, L"Actual Size"}, imgActualSize, {'0', FCONTROL | FALT},
+                      TVxMethod<>::Bind<&TVxGraphicsEditor::ActualSizeCommand>(this));
+    FBestFit = add(L"BESTFIT", {178, L"Best Fit"}, imgBestFit, {}, TVxMethod<>::Bind<&TVxGraphicsEditor::BestFitCommand>(this));
+    FPrevImage = add(L"PREVIMAGE", {2104, L"Previous Image"}, imgPrevImage, {},
+                     TVxMethod<>::Bind<&TVxGraphicsEditor::PrevImageCommand>(this));
+    FNextImage = add(L"NEXTIMAGE", {2105, L"Next Image"}, imgNextImage, {}, TVxMethod<>::Bind<&TVxGraphicsEditor::NextImageCommand>(this));
+    FPluginOk = add(L"PLUGINOK", {3001, L"OK"}, -1, {}, TVxMethod<>::Bind<&TVxGraphicsEditor::PluginOkCommand>(this));
+    FPluginCancel = add(L"PLUGINCANCEL", {3002, L"Cancel"}, -1, {}, TVxMethod<>::Bind<&TVxGraphicsEditor::PluginCancelCommand>(this));
 }
 
 void TVxGraphicsEditor::CreateStatusPanels(TVxStatusBar& bar)
@@ -385,38 +380,15 @@ void TVxGraphicsEditor::ShowPointer(const TPoint& imagePoint, std::uint32_t colo
     SetStatusValue(spB, std::to_wstring(colour & 0xFF));
 }
 
-void TVxGraphicsEditor::Localize()
-{
-    TVxEditorModule::Localize();
-    auto both = [](TVxMenuItem* item, TVxToolbarItem* button, const std::wstring& text) {
-        if (item)
-            item->SetCaption(text);
-        button->SetCaption(text);
-        button->SetHint(text);
-    };
-    both(ZoomInMenuItem, ZoomInButton, Text(98, L"Zoom In"));
-    both(ZoomOutMenuItem, ZoomOutButton, Text(99, L"Zoom Out"));
-    both(ActualSizeMenuItem, ActualSizeButton, Text(166, L"Actual Size"));
-    both(ScaleToBestFitMenuItem, ScaleToBestFitButton, Text(178, L"Best Fit"));
-    both(nullptr, PrevImageButton, Text(2104, L"Previous Image"));
-    both(nullptr, NextImageButton, Text(2105, L"Next Image"));
-    if (OkButton)
-        both(nullptr, OkButton, Text(3001, L"OK"));
-    if (CancelButton)
-        both(nullptr, CancelButton, Text(3002, L"Cancel"));
-}
-
 void TVxGraphicsEditor::UpdateControls()
 {
     TVxEditorModule::UpdateControls();
     const bool open = ActiveDocument() != nullptr;
-    for (TVxMenuItem* item : {ZoomInMenuItem, ZoomOutMenuItem, ActualSizeMenuItem, ScaleToBestFitMenuItem})
-        item->SetEnabled(open);
-    for (TVxToolbarItem* button : {ZoomInButton, ZoomOutButton, ActualSizeButton, ScaleToBestFitButton})
-        button->SetEnabled(open);
+    for (TVxCommand* command : {FZoomIn, FZoomOut, FActualSize, FBestFit})
+        command->SetEnabled(open);
     const auto count = static_cast<std::int32_t>(FFolderImages.Paths.size());
-    PrevImageButton->SetEnabled(count > 0 && FFolderImages.Index > 0);
-    NextImageButton->SetEnabled(count > 0 && FFolderImages.Index < count - 1);
+    FPrevImage->SetEnabled(count > 0 && FFolderImages.Index > 0);
+    FNextImage->SetEnabled(count > 0 && FFolderImages.Index < count - 1);
 }
 
 void TVxGraphicsEditor::LoadState(TVxSDFReader& reader)
@@ -506,7 +478,7 @@ bool TVxGraphicsEditor::SaveAsWithDialog(TVxDocument* document)
 
 TVxButton TVxGraphicsEditor::AskSaveChanges(const std::wstring& name)
 {
-    return TVxEditorModule::AskSaveChanges(PluginMode() ? Text(500, L"the picture") : name);
+    return TVxEditorModule::AskSaveChanges(PluginMode() ? LoadVxString(VxStrings::PluginDocument) : name);
 }
 
 void TVxGraphicsEditor::DocumentOpened(TVxDocument& document)
@@ -521,15 +493,13 @@ void TVxGraphicsEditor::SetPluginMode(bool value)
         return;
     Application->SetTitle(Application->Title() + L" Plug-in");
     PrevImageSeparator->SetVisible(false);
-    PrevImageButton->SetVisible(false);
-    NextImageButton->SetVisible(false);
+    FPrevImage->SetVisible(false);
+    FNextImage->SetVisible(false);
     MainForm->FileMenuItem->SetVisible(false);
     AppendToolbarSeparator();
     TMainForm& form = *MainForm;
-    form.AddToolbarItem(*StandardToolbar, nullptr, nullptr, Text(3001, L"OK"), -1,
-                        TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::OkButtonClick>(this), OkButton);
-    form.AddToolbarItem(*StandardToolbar, nullptr, nullptr, Text(3002, L"Cancel"), -1,
-                        TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::CancelButtonClick>(this), CancelButton);
+    OkButton = &form.AddToolbarItem(*FPluginOk, *StandardToolbar);
+    CancelButton = &form.AddToolbarItem(*FPluginCancel, *StandardToolbar);
     for (TVxToolbarItem* button : {OkButton, CancelButton})
         button->SetShowCaption(true);
     TVxEditorModule::SetPluginMode(true);

@@ -96,22 +96,20 @@ public:
     TVxToolbarSeparator& AppendToolbarSeparator(const TVxToolbarItem* before = nullptr);
 
 private:
-    void OpenClick(TVxMenuItem*) { OpenCommand(); }
-    void SaveAsClick(TVxMenuItem*) { SaveAsCommand(); }
-    void CloseClick(TVxMenuItem*) { CloseCommand(); }
-    void UndoClick(TVxMenuItem*) { UndoCommand(); }
-    void UndoAllClick(TVxMenuItem*) { UndoAllCommand(); }
-    void RedoClick(TVxMenuItem*) { RedoCommand(); }
-    void RedoAllClick(TVxMenuItem*) { RedoAllCommand(); }
-    void OpenButtonClick(TVxToolbarItem*) { OpenCommand(); }
-    void SaveButtonClick(TVxToolbarItem*) { SaveAsCommand(); }
-    void UndoButtonClick(TVxToolbarItem*) { UndoCommand(); }
-    void RedoButtonClick(TVxToolbarItem*) { RedoCommand(); }
+    void CreateCommands(TVxCommandList& commands);
     void RecentItemClick(TVxMenuItem* item);
     void TitleChanged(TVxApplication*) { UpdateCaption(); }
     void MainFormCloseQuery(bool& canClose) { CloseQuery(canClose); }
 
     std::vector<TVxMenuItem*> FRecentItems;
+    TVxCommand* FOpen = nullptr;
+    TVxCommand* FSave = nullptr;
+    TVxCommand* FSaveAs = nullptr;
+    TVxCommand* FClose = nullptr;
+    TVxCommand* FUndo = nullptr;
+    TVxCommand* FUndoAll = nullptr;
+    TVxCommand* FRedo = nullptr;
+    TVxCommand* FRedoAll = nullptr;
 };
 
 class TVxGraphicsEditor : public TVxEditorModule, public IVxGraphicsToolHost, public IVxGraphicsToolBroadcast {
@@ -139,7 +137,6 @@ public:
     void ExecuteCommand(const std::wstring& name, bool& handled) override;
 
     // The module.
-    void Localize() override;
     void UpdateControls() override;
     void LoadState(TVxSDFReader& reader) override;
     void SaveState(TVxSDFWriter& writer) override;
@@ -214,18 +211,7 @@ private:
     template <typename TStep>
     void StepHistory(TStep step);
 
-    void ZoomInClick(TVxMenuItem*) { ZoomInCommand(); }
-    void ZoomOutClick(TVxMenuItem*) { ZoomOutCommand(); }
-    void ActualSizeClick(TVxMenuItem*) { ActualSizeCommand(); }
-    void BestFitClick(TVxMenuItem*) { BestFitCommand(); }
-    void ZoomInButtonClick(TVxToolbarItem*) { ZoomInCommand(); }
-    void ZoomOutButtonClick(TVxToolbarItem*) { ZoomOutCommand(); }
-    void ActualSizeButtonClick(TVxToolbarItem*) { ActualSizeCommand(); }
-    void BestFitButtonClick(TVxToolbarItem*) { BestFitCommand(); }
-    void PrevButtonClick(TVxToolbarItem*) { PrevImageCommand(); }
-    void NextButtonClick(TVxToolbarItem*) { NextImageCommand(); }
-    void OkButtonClick(TVxToolbarItem*) { PluginOkCommand(); }
-    void CancelButtonClick(TVxToolbarItem*) { PluginCancelCommand(); }
+    void CreateCommands(TVxCommandList& commands);
     void DropFile(TMainForm*, const std::wstring& fileName);
     void MainFormMouseWheel(std::uint32_t keys, int delta, POINT screenPoint, bool horizontal, bool& handled);
 
@@ -241,6 +227,14 @@ private:
     bool FRepeatStep = false;
     int FFirstStatusPanel = 0;
     std::wstring FStatusTexts[spCount];
+    TVxCommand* FZoomIn = nullptr;
+    TVxCommand* FZoomOut = nullptr;
+    TVxCommand* FActualSize = nullptr;
+    TVxCommand* FBestFit = nullptr;
+    TVxCommand* FPrevImage = nullptr;
+    TVxCommand* FNextImage = nullptr;
+    TVxCommand* FPluginOk = nullptr;
+    TVxCommand* FPluginCancel = nullptr;
 };
 
 extern TVxGraphicsEditor* GraphicsEditor;
