@@ -117,7 +117,11 @@ void TVxPixelBuffer::SetBounds(const TRect& rect, bool keepContents)
         return;
     const std::int32_t width = std::max(0, rect.Width());
     const std::int32_t height = std::max(0, rect.Height());
-    const std::int32_t stride = DibStride(BitsPerPixel(Format()), width);
+    // A row wider than an int32 stride can say would wrap it to a small positive value.
+    const std::int64_t wideStride = (static_cast<std::int64_t>(BitsPerPixel(Format())) * width + 31) / 32 * 4;
+    if (wideStride > std::numeric_limits<std::int32_t>::max())
+        throw EVxPixelMemoryError(width, height);
+    const auto stride = static_cast<std::int32_t>(wideStride);
     const std::uint64_t wanted = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height);
     if (wanted > std::numeric_limits<std::size_t>::max() / 2)
         throw EVxPixelMemoryError(width, height);
