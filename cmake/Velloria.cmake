@@ -1,15 +1,54 @@
-# Each subsystem folder lists its own sources with these functions, so that folders can
-# grow independently without touching one shared list.
+# Every subsystem folder src/<name>/ is one static library, velloria_<name>, that names
+# the subsystems it builds on; the layers run one way. Its CMakeLists.txt starts with
+#   velloria_subsystem([DEPENDS subsystems...] [LIBS libraries...])
+# and then lists its own sources with
 #   velloria_core(files...)   portable C++20; built natively and for Windows
 #   velloria_core_posix(...)  / velloria_core_win32(...): the one OS service a core unit needs
 #   velloria_win32(files...)  Win32 user interface and platform code of the program
-set_property(GLOBAL PROPERTY VELLORIA_CORE_SOURCES "")
-set_property(GLOBAL PROPERTY VELLORIA_WIN32_SOURCES "")
+#
+# A library sees only the headers of its own folder and of the subsystems it depends on
+# (directly or through them): each folder is reachable through an include root of its own,
+# build/<preset>/layers/<name>/<name> -> src/<name>, and a library gets the roots of its
+# dependencies only. So `#include "view/..."` inside imaging does not compile, and a call
+# into a higher layer does not link. `cmake --build build/<preset> --target deps-graph`
+# prints the graph.
+
+set_property(GLOBAL PROPERTY VELLORIA_SUBSYSTEMS "")
+set(VELLORIA_LAYER_ROOT ${CMAKE_BINARY_DIR}/layers)
+
+function(velloria_subsystem)
+  cmake_parse_arguments(S "" "" "DEPENDS;LIBS" ${ARGN})
+  get_filename_component(name ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(target velloria_${name})
+  add_library(${target} STATIC)
+  set(root ${VELLORIA_LAYER_ROOT}/${name})
+  file(MAKE_DIRECTORY ${root})
+  if(NOT IS_SYMLINK ${root}/${name})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${name} SYMBOLIC RESULT failed)
+    if(failed)
+      message(FATAL_ERROR "cannot link ${root}/${name} to ${CMAKE_CURRENT_SOURCE_DIR}: ${failed}")
+    endif()
+  endif()
+  target_include_directories(${target} PUBLIC ${root})
+  foreach(dependency IN LISTS S_DEPENDS)
+    target_link_libraries(${target} PUBLIC velloria_${dependency})
+  endforeach()
+  target_link_libraries(${target} PUBLIC velloria_platform ${S_LIBS})
+  set_property(GLOBAL APPEND PROPERTY VELLORIA_SUBSYSTEMS ${name})
+  set_property(GLOBAL PROPERTY VELLORIA_DEPENDS_${name} "${S_DEPENDS}")
+endfunction()
+
+function(velloria_subsystem_target out)
+  get_filename_component(name ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  if(NOT TARGET velloria_${name})
+    message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/CMakeLists.txt lists sources before velloria_subsystem()")
+  endif()
+  set(${out} velloria_${name} PARENT_SCOPE)
+endfunction()
 
 function(velloria_core)
-  foreach(f IN LISTS ARGN)
-    set_property(GLOBAL APPEND PROPERTY VELLORIA_CORE_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
-  endforeach()
+  velloria_subsystem_target(target)
+  target_sources(${target} PRIVATE ${ARGN})
 endfunction()
 
 function(velloria_core_posix)
@@ -26,10 +65,68 @@ endfunction()
 
 function(velloria_win32)
   if(WIN32)
-    foreach(f IN LISTS ARGN)
-      set_property(GLOBAL APPEND PROPERTY VELLORIA_WIN32_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
-    endforeach()
+    velloria_core(${ARGN})
   endif()
+endfunction()
+
+# After every folder: a library without sources on this platform gets an empty unit, the
+# declared graph is checked for cycles and written where deps-graph prints it from.
+function(velloria_finish_subsystems)
+  get_property(subsystems GLOBAL PROPERTY VELLORIA_SUBSYSTEMS)
+  file(WRITE ${VELLORIA_LAYER_ROOT}/empty.cpp "// A subsystem without sources on this platform.\n")
+  set(graph "Subsystem dependencies (each line: a library and the libraries it builds on)\n")
+  foreach(name IN LISTS subsystems)
+    get_target_property(sources velloria_${name} SOURCES)
+    if(NOT sources)
+      target_sources(velloria_${name} PRIVATE ${VELLORIA_LAYER_ROOT}/empty.cpp)
+    endif()
+    get_property(dependencies GLOBAL PROPERTY VELLORIA_DEPENDS_${name})
+    foreach(dependency IN LISTS dependencies)
+      if(NOT dependency IN_LIST subsystems)
+        message(FATAL_ERROR "subsystem ${name} depends on ${dependency}, which is no subsystem")
+      endif()
+    endforeach()
+    list(JOIN dependencies " " line)
+    string(APPEND graph "  ${name}: ${line}\n")
+  endforeach()
+  velloria_check_acyclic("${subsystems}")
+  file(WRITE ${VELLORIA_LAYER_ROOT}/graph.txt "${graph}")
+endfunction()
+
+# Depth-first search; a subsystem met again while still on the path closes a cycle.
+function(velloria_check_acyclic subsystems)
+  foreach(name IN LISTS subsystems)
+    set(state_${name} 0)
+  endforeach()
+  foreach(start IN LISTS subsystems)
+    if(NOT state_${start} EQUAL 0)
+      continue()
+    endif()
+    set(stack ${start})
+    set(path_${start} ${start})
+    set(state_${start} 1)
+    while(stack)
+      list(GET stack -1 node)
+      get_property(dependencies GLOBAL PROPERTY VELLORIA_DEPENDS_${node})
+      set(next "")
+      foreach(dependency IN LISTS dependencies)
+        if(state_${dependency} EQUAL 1)
+          message(FATAL_ERROR "subsystem dependency cycle: ${path_${node}} -> ${dependency}")
+        elseif(state_${dependency} EQUAL 0)
+          set(next ${dependency})
+          break()
+        endif()
+      endforeach()
+      if(next)
+        set(path_${next} "${path_${node}} -> ${next}")
+        set(state_${next} 1)
+        list(APPEND stack ${next})
+      else()
+        set(state_${node} 2)
+        list(POP_BACK stack)
+      endif()
+    endwhile()
+  endforeach()
 endfunction()
 
 # velloria_test(NAME name SOURCES files... [LIBS libs...] [WIN32_ONLY])

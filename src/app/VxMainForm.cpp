@@ -5,16 +5,12 @@
 
 #include <cstdlib>
 
-#include "app/VxTestHook.h"
-#include "view/VxGraphicsEditorModule.h"
-#include "view/VxToolPanel.h"
 #include "i18n/VxLocalizer.h"
 
 TMainForm* MainForm = nullptr;
 TCommonDataModule* CommonDataModule = nullptr;
 TVxImageList* SharedImages = nullptr;
 TProgressMeter* ProgressMeter = nullptr;
-TModule* Module = nullptr;
 
 namespace {
 
@@ -76,7 +72,6 @@ LRESULT TMainForm::TClientArea::WndProc(UINT message, WPARAM wParam, LPARAM lPar
 
 TMainForm::TMainForm(TVxComponent* owner) : TVxForm(owner)
 {
-    MainForm = this;
     CreateMenus();
     CreateFormWindow(L"TMainForm", Application->Title(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, ScaleForDpi(DefaultClientWidth),
                      ScaleForDpi(DefaultClientHeight));
@@ -91,6 +86,8 @@ TMainForm::TMainForm(TVxComponent* owner) : TVxForm(owner)
 
 TMainForm::~TMainForm()
 {
+    if (ProgressMeter == FProgressMeter.get())
+        ProgressMeter = nullptr;
     if (FAccelerators) {
         if (Application)
             Application->SetAccelerators(nullptr);
@@ -256,13 +253,12 @@ void TMainForm::Relayout()
     RightMultiDock->Arrange();
     FClientArea.SetBounds(area.left, area.top, std::max<int>(area.right - area.left, 0), height);
     FInLayout = false;
-    if (ProgressMeter) {
+    if (FProgressBar) {
         // The progress bar sits in the last status panel, inside its frame.
         RECT panel = StatusBar->PanelRect(StatusBar->PanelCount() - 1);
         InflateRect(&panel, -1, -1);
-        HWND bar = FindWindowExW(StatusBar->Handle(), nullptr, PROGRESS_CLASSW, nullptr);
-        if (bar)
-            SetWindowPos(bar, nullptr, panel.left, panel.top, panel.right - panel.left, panel.bottom - panel.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(FProgressBar, nullptr, panel.left, panel.top, panel.right - panel.left, panel.bottom - panel.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -527,7 +523,20 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     return TVxForm::WndProc(message, wParam, lParam);
 }
 
-// Data modules and the module creation sequence.
+TProgressMeter& TMainForm::CreateProgressMeter()
+{
+    FProgressBar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, StatusBar->Handle(), nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(FProgressBar, PBM_SETSTEP, 1, 0);
+    StatusBar->AddPanel(ScaleForDpi(ProgressPanelWidth));
+    FProgressMeter = std::make_unique<TProgressMeter>(FProgressBar);
+    ProgressMeter = FProgressMeter.get();
+    ProgressMeter->Reset(0);
+    Relayout();
+    return *FProgressMeter;
+}
+
+// The shared image list.
 
 TCommonDataModule::TCommonDataModule(TVxComponent* owner) : TVxComponent(owner)
 {
@@ -568,52 +577,4 @@ int TProgressMeter::Position() const
 int TProgressMeter::Maximum() const
 {
     return static_cast<int>(SendMessageW(FProgressBar, PBM_GETRANGE, FALSE, 0));
-}
-
-TModule::TModule(TVxComponent* owner) : TVxComponent(owner)
-{
-    DataModuleCreate();
-}
-
-TModule::~TModule()
-{
-    ProgressMeter = nullptr;
-}
-
-// The order below is the order of every later pass over the application's components.
-// Modules not built yet keep their places in comments; each joins here at its step.
-void TModule::DataModuleCreate()
-{
-    // 1a. The shared image list.
-    SharedImages = &CommonDataModule->New24TBXImageList;
-    // 1b. The graphics editor creates the main window with its menus and toolbars, and
-    //     the hand tool.
-    Application->CreateModule(GraphicsEditor);
-    // 1c. The demonstration folder.
-    GraphicsEditor->SetDemoFolder((Application->ExeName().parent_path() / L"Demo").wstring() + L"\\");
-    // 1d. The editor's items carry their fixed image indices from the start.
-    // 1e. Service modules (printing, help, demonstrations, about) join here; the tool panel.
-    Application->CreateModule(ToolPanel);
-    ToolPanel->SetWrap();
-    // 1f. A separator closes the standard toolbar.
-    GraphicsEditor->StandardToolbar->Insert(std::make_unique<TVxToolbarSeparator>(GraphicsEditor->StandardToolbar));
-    // 1g. The original-image and rotate tools join here.
-    // 1h. The progress meter in the status bar.
-    CreateProgressMeter();
-    // 2. The tools, in tool-panel order.
-    // The test build of the program adds its test probe last.
-    RunTestProbeHook();
-}
-
-void TModule::CreateProgressMeter()
-{
-    TVxStatusBar& statusBar = *MainForm->StatusBar;
-    FProgressBar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, statusBar.Handle(), nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(FProgressBar, PBM_SETSTEP, 1, 0);
-    statusBar.AddPanel(ScaleForDpi(ProgressPanelWidth));
-    FProgressMeter = std::make_unique<TProgressMeter>(FProgressBar);
-    ProgressMeter = FProgressMeter.get();
-    ProgressMeter->Reset(0);
-    MainForm->Relayout();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The main window and the data modules of start-up. Other modules build the user
+// The main window and the shared image list of start-up. Other modules build the user
 // interface through the main form's Add... operations:
 //
 //   FOpenItem = &MainForm->AddMenuItem(L"Open...", {'O', FCONTROL}, MainForm->FileMenuSeparator,
@@ -11,9 +11,32 @@
 #include <memory>
 #include <vector>
 
-#include "app/VxControls.h"
+#include "app/VxDock.h"
+#include "app/VxDockablePanel.h"
+#include "app/VxImageList.h"
+#include "app/VxMenuItem.h"
+#include "app/VxMultiDock.h"
+#include "app/VxStatusBar.h"
+#include "app/VxToolbar.h"
 #include "app/VxForms.h"
 #include "app/VxHandles.h"
+
+// The status bar's progress bar, driven by long operations.
+class TProgressMeter {
+public:
+    explicit TProgressMeter(HWND progressBar) : FProgressBar(progressBar) {}
+    void Reset(int maximum);
+    void SetRemaining(int remaining);
+    void Step();
+    int Position() const;
+    int Maximum() const;
+    int DefaultMaximum = 0;
+
+private:
+    HWND FProgressBar;
+};
+
+extern TProgressMeter* ProgressMeter;
 
 class TMainForm : public TVxForm {
 public:
@@ -67,6 +90,8 @@ public:
     TItem& AddToolbarItem(TVxToolbar& toolbar, TVxImageList* images, const TVxToolbarItem* before, const std::wstring& caption,
                           int imageIndex, const TVxToolbarItem::TClick& onClick, TItem*& reference);
     TVxDockablePanel& CreateDockablePanel();
+    // The progress bar in a last status-bar panel and the global meter over it, reset.
+    TProgressMeter& CreateProgressMeter();
     void DockPanel(TVxDockablePanel& panel, TVxDockSide side);
     int AddImage(const wchar_t* resourceName);
     TVxImageList& Images() const;
@@ -123,6 +148,8 @@ private:
     TVxFontHandle FFont;
     TVxMenuHandle FMenuBar;
     HACCEL FAccelerators = nullptr;
+    HWND FProgressBar = nullptr;
+    std::unique_ptr<TProgressMeter> FProgressMeter;
     unsigned FMenuGeneration = ~0u;
     int FShowCommand = SW_SHOWDEFAULT;
     bool FPlacementRestored = false;
@@ -158,36 +185,3 @@ public:
 extern TCommonDataModule* CommonDataModule;
 // The image list start-up hands to every module; null before step one of DataModuleCreate.
 extern TVxImageList* SharedImages;
-
-// The status bar's progress bar, driven by long operations.
-class TProgressMeter {
-public:
-    explicit TProgressMeter(HWND progressBar) : FProgressBar(progressBar) {}
-    void Reset(int maximum);
-    void SetRemaining(int remaining);
-    void Step();
-    int Position() const;
-    int Maximum() const;
-    int DefaultMaximum = 0;
-
-private:
-    HWND FProgressBar;
-};
-
-extern TProgressMeter* ProgressMeter;
-
-// Creates the modules, in a fixed order, when the application creates it.
-class TModule : public TVxComponent {
-public:
-    explicit TModule(TVxComponent* owner);
-    ~TModule() override;
-
-private:
-    void DataModuleCreate();
-    void CreateProgressMeter();
-
-    HWND FProgressBar = nullptr;
-    std::unique_ptr<TProgressMeter> FProgressMeter;
-};
-
-extern TModule* Module;

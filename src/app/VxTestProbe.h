@@ -15,7 +15,9 @@
 #include <memory>
 #include <string>
 
-#include "app/VxControls.h"
+#include "app/VxDockablePanel.h"
+#include "app/VxMenuItem.h"
+#include "app/VxToolbar.h"
 #include "app/VxMainForm.h"
 #include "app/VxModule.h"
 

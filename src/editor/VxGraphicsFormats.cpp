@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "editor/VxEditorStrings.h"
+#include "editor/VxExchangeFile.h"
 #include "editor/VxExif.h"
 #include "editor/VxGraphicsDocument.h"
-#include "exchange/VxExchangeFile.h"
 
 namespace {
 

@@ -67,8 +67,8 @@ private:
 
 // The user-interface side of the editor.
 
-TVxEditorModuleUI::TVxEditorModuleUI(TVxEditorModule& module)
-    : TVxEditorWin32UI(MainForm->Handle(), Application->Title()), FModule(module)
+TVxEditorModuleUI::TVxEditorModuleUI(TVxEditorModule& module, TMainForm& form)
+    : TVxEditorWin32UI(form.Handle(), Application->Title()), FModule(module)
 {
 }
 
@@ -114,18 +114,11 @@ void TVxEditorModuleUI::SetExitCode(std::int32_t code)
     Application->SetExitCode(code);
 }
 
-TVxMainFormOwner::TVxMainFormOwner(TVxEditorModule& module)
-{
-    Application->CreateForm(MainForm);
-    FModuleUI = std::make_unique<TVxEditorModuleUI>(module);
-}
-
 // The editor module: File and Edit menus, the standard toolbar, recent files.
 
-TVxEditorModule::TVxEditorModule(TVxComponent* owner)
-    : TVxModuleWithControls(owner), TVxMainFormOwner(*this), TVxEditor(*FModuleUI)
+TVxEditorModule::TVxEditorModule(TVxComponent* owner, TMainForm& form)
+    : TVxModuleWithControls(owner), TVxEditorModuleUIBase(*this, form), TVxEditor(FModuleUI)
 {
-    TMainForm& form = *MainForm;
     const TVxMenuItem* fileEnd = form.FileMenuSeparator;
     OpenMenuItem = &form.AddMenuItem(L"Open...", {'O', FCONTROL}, fileEnd, form.FileMenuItem, imgOpen,
                                      TVxMenuItem::TClick::Bind<&TVxEditorModule::OpenClick>(this));
@@ -284,17 +277,15 @@ std::unique_ptr<TVxGraphicsDocumentView> CreateGraphicsView(TVxGraphicsDocument&
 
 }  // namespace
 
-TVxGraphicsEditor::TVxGraphicsEditor(TVxComponent* owner)
-    : TVxEditorModule(owner), FJPEGPrompt(MainForm->Handle()), FFormats(FCodec, FJPEGPrompt)
+TVxGraphicsEditor::TVxGraphicsEditor(TVxComponent* owner, TMainForm& form)
+    : TVxEditorModule(owner, form), FJPEGPrompt(form.Handle()), FFormats(FCodec, FJPEGPrompt)
 {
-    GraphicsEditor = this;
     FJPEGPrompt.ShowMessageBox = [](const std::wstring& text, const std::wstring& caption, UINT flags) {
         return Application->ShowMessageBox(text, caption, flags);
     };
     SetBitmapDevice(&FBitmapDevice);
-    MainForm->OnDropFile = TMainForm::TDropFileEvent::Bind<&TVxGraphicsEditor::DropFile>(this);
-    MainForm->OnMouseWheel = TMainForm::TMouseWheelEvent::Bind<&TVxGraphicsEditor::MainFormMouseWheel>(this);
-    TMainForm& form = *MainForm;
+    form.OnDropFile = TMainForm::TDropFileEvent::Bind<&TVxGraphicsEditor::DropFile>(this);
+    form.OnMouseWheel = TMainForm::TMouseWheelEvent::Bind<&TVxGraphicsEditor::MainFormMouseWheel>(this);
 
     // Previous and next picture of the folder, before the undo buttons.
     PrevImageSeparator = &AppendToolbarSeparator(EditToolbarSeparator);
@@ -302,9 +293,9 @@ TVxGraphicsEditor::TVxGraphicsEditor(TVxComponent* owner)
                         TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::PrevButtonClick>(this), PrevImageButton);
     form.AddToolbarItem(*StandardToolbar, nullptr, EditToolbarSeparator, L"Next Image", imgNextImage,
                         TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::NextButtonClick>(this), NextImageButton);
-    CreateZoomItems();
+    CreateZoomItems(form);
     CloseMenuSeperator = &form.AddSeparator(form.FileMenuItem, form.FileMenuSeparator);
-    CreateStatusPanels();
+    CreateStatusPanels(*form.StatusBar);
 
     Application->CreateModule(HandTool, static_cast<IVxGraphicsToolHost&>(*this));
     HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), L"Hand");
@@ -324,9 +315,8 @@ TVxGraphicsEditor::~TVxGraphicsEditor()
     GraphicsEditor = nullptr;
 }
 
-void TVxGraphicsEditor::CreateZoomItems()
+void TVxGraphicsEditor::CreateZoomItems(TMainForm& form)
 {
-    TMainForm& form = *MainForm;
     ZoomMenuSeparator = &form.AddSeparator(form.ViewMenuItem, form.ToolbarsMenuItem);
     ZoomToolbarSeparator = &AppendToolbarSeparator();
     ZoomInMenuItem = &form.AddMenuItem(L"Zoom In", {VK_ADD, FCONTROL}, ZoomMenuSeparator, form.ViewMenuItem, imgZoomIn,
@@ -347,9 +337,8 @@ void TVxGraphicsEditor::CreateZoomItems()
                         TVxToolbarItem::TClick::Bind<&TVxGraphicsEditor::BestFitButtonClick>(this), ScaleToBestFitButton);
 }
 
-void TVxGraphicsEditor::CreateStatusPanels()
+void TVxGraphicsEditor::CreateStatusPanels(TVxStatusBar& bar)
 {
-    TVxStatusBar& bar = *MainForm->StatusBar;
     const int h = ScaleForDpi(14);
     const int halfAgain = (3 * h + 1) / 2;
     const int sizes[spCount][2] = {{2 * h, 4 * h}, {halfAgain, 5 * h}, {2 * h, 4 * h}, {halfAgain, 5 * h},

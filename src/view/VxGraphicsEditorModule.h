@@ -5,7 +5,7 @@
 // the zoom commands, folder browsing, the status-bar panels, the hand tool and the
 // plug-in mode with OK and Cancel.
 //
-//   Application->CreateModule(GraphicsEditor);   // creates MainForm on the way
+//   Application->CreateModule(GraphicsEditor, *MainForm);   // menus, toolbar, hand tool
 //   GraphicsEditor->Open(path, document, true);
 #include <windows.h>
 
@@ -33,7 +33,7 @@ class TVxScrollTool;
 // the module, which owns the menus.
 class TVxEditorModuleUI : public TVxEditorWin32UI {
 public:
-    explicit TVxEditorModuleUI(TVxEditorModule& module);
+    TVxEditorModuleUI(TVxEditorModule& module, TMainForm& form);
 
     std::wstring ApplicationTitle() const override;
     TVxButton ShowMessage(const std::wstring& text, TVxMessageKind kind) override;
@@ -49,18 +49,19 @@ private:
     TVxEditorModule& FModule;
 };
 
-// Creates the main window before the portable editor is built on top of it.
-class TVxMainFormOwner {
+// The portable editor keeps a reference to its dialogs, so they must be built first; a
+// base is constructed before the bases after it, a member only after all of them.
+class TVxEditorModuleUIBase {
 protected:
-    explicit TVxMainFormOwner(TVxEditorModule& module);
-    std::unique_ptr<TVxEditorModuleUI> FModuleUI;
+    TVxEditorModuleUIBase(TVxEditorModule& module, TMainForm& form) : FModuleUI(module, form) {}
+    TVxEditorModuleUI FModuleUI;
 };
 
-class TVxEditorModule : public TVxModuleWithControls, protected TVxMainFormOwner, public TVxEditor {
+class TVxEditorModule : public TVxModuleWithControls, protected TVxEditorModuleUIBase, public TVxEditor {
 public:
     static constexpr TVxGuid ModuleStateIdentifier{0xC0F4C248, 0x34D7, 0x4014, {0x81, 0x16, 0x24, 0xBE, 0xE9, 0xAB, 0x5C, 0x30}};
 
-    explicit TVxEditorModule(TVxComponent* owner);
+    TVxEditorModule(TVxComponent* owner, TMainForm& form);
     ~TVxEditorModule() override;
 
     void Localize() override;
@@ -91,8 +92,7 @@ public:
     TVxToolbarItem* RedoToolButton = nullptr;
     TVxToolbarSeparator* EditToolbarSeparator = nullptr;
     const std::vector<TVxMenuItem*>& RecentFileItems() const { return FRecentItems; }
-
-protected:
+    // A separator on the standard toolbar, at its end or before an item.
     TVxToolbarSeparator& AppendToolbarSeparator(const TVxToolbarItem* before = nullptr);
 
 private:
@@ -118,7 +118,7 @@ class TVxGraphicsEditor : public TVxEditorModule, public IVxGraphicsToolHost, pu
 public:
     static constexpr TVxGuid GraphicsStateIdentifier{0xE1195915, 0xFFAE, 0x4A56, {0xB3, 0x31, 0xF4, 0x56, 0x73, 0x36, 0xFF, 0x25}};
 
-    explicit TVxGraphicsEditor(TVxComponent* owner);
+    TVxGraphicsEditor(TVxComponent* owner, TMainForm& form);
     ~TVxGraphicsEditor() override;
 
     // The editor.
@@ -206,9 +206,9 @@ private:
 
     template <typename F>
     void ForEachTool(F&& visit) const;
-    void CreateZoomItems();
+    void CreateZoomItems(TMainForm& form);
     void OpenFolderImage(std::int32_t index);
-    void CreateStatusPanels();
+    void CreateStatusPanels(TVxStatusBar& bar);
     void SetStatusValue(int pair, const std::wstring& text);
     void ShowImageSize();
     template <typename TStep>

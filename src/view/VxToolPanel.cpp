@@ -12,9 +12,9 @@ constexpr int FrameMargin = 6;
 
 }  // namespace
 
-TVxToolFrame::TVxToolFrame(TVxComponent* owner, HWND parent) : TVxFrame(owner, parent)
+TVxToolFrame::TVxToolFrame(TVxComponent* owner, HWND parent, TVxImageList& images) : TVxFrame(owner, parent)
 {
-    FToolbar = std::make_unique<TVxToolbar>(Handle(), &MainForm->Images());
+    FToolbar = std::make_unique<TVxToolbar>(Handle(), &images);
     FToolbar->SetCaption(L"Toolbar");
     FToolbar->SetWrapping(true);
 }
@@ -31,18 +31,17 @@ void TVxToolFrame::ToolbarResize(int width)
         SetWindowPos(Handle(), nullptr, 0, 0, width, height + FrameMargin, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TVxToolPanelModule::TVxToolPanelModule(TVxComponent* owner) : TVxModuleWithControls(owner)
+TVxToolPanelModule::TVxToolPanelModule(TVxComponent* owner, TMainForm& form) : TVxModuleWithControls(owner)
 {
-    ToolPanel = this;
-    Panel = &MainForm->CreateDockablePanel();
+    Panel = &form.CreateDockablePanel();
     Panel->SetCaption(L"Tools");
     Panel->SetBorderSize(ScaleForDpi(PanelBorder));
     Panel->SetPanelWidth(ScaleForDpi(PanelWidth));
-    ToolFrame = &CreateOwned<TVxToolFrame>(*this, Panel->Handle());
+    ToolFrame = &CreateOwned<TVxToolFrame>(*this, Panel->Handle(), form.Images());
     Toolbar = &ToolFrame->Toolbar();
-    VisibleMenuItem = &MainForm->AddMenuItem(L"Tools", {}, MainForm->ToolbarsMenuItem, MainForm->ViewMenuItem, -1,
-                                             TVxMenuItem::TClick::Bind<&TVxToolPanelModule::ToggleVisible>(this));
-    MainForm->DockPanel(*Panel, TVxDockSide::Right);
+    VisibleMenuItem = &form.AddMenuItem(L"Tools", {}, form.ToolbarsMenuItem, form.ViewMenuItem, -1,
+                                        TVxMenuItem::TClick::Bind<&TVxToolPanelModule::ToggleVisible>(this));
+    form.DockPanel(*Panel, TVxDockSide::Right);
     ShowWhenFilled();
 }
 

@@ -15,7 +15,7 @@
 
 class TVxToolFrame : public TVxFrame {
 public:
-    TVxToolFrame(TVxComponent* owner, HWND parent);
+    TVxToolFrame(TVxComponent* owner, HWND parent, TVxImageList& images);
     ~TVxToolFrame() override;
 
     TVxToolbar& Toolbar() const { return *FToolbar; }
@@ -30,7 +30,7 @@ class TVxToolPanelModule : public TVxModuleWithControls {
 public:
     static constexpr TVxGuid StateIdentifier{0x9FC124C8, 0x2014, 0x4832, {0x88, 0x78, 0x34, 0x89, 0x53, 0x8D, 0x62, 0x3F}};
 
-    explicit TVxToolPanelModule(TVxComponent* owner);
+    TVxToolPanelModule(TVxComponent* owner, TMainForm& form);
     ~TVxToolPanelModule() override;
 
     void Localize() override;

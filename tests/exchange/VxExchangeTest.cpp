@@ -4,9 +4,9 @@
 #include <fstream>
 
 #include "editor/VxEditorTestSupport.h"
+#include "editor/VxExchangeFile.h"
 #include "editor/VxExifFixtures.h"
 #include "exchange/VxExchange.h"
-#include "exchange/VxExchangeFile.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "imaging/BGRWithAlpha.h"
-#include "imaging/BGRWithAlphaWin32.h"
 #include "imaging/VxBitmapDeviceWin32.h"
 #include "imaging/VxLTBitmap.h"
 #include "imaging/VxPictureFixtures.h"
+#include "paste/BGRWithAlpha.h"
+#include "paste/BGRWithAlphaWin32.h"
 
 namespace {
 

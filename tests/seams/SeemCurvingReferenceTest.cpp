@@ -69,11 +69,25 @@ public:
 
     const TVxPixels& Picture() const { return FPicture; }
 
-    // The seam's pixel positions as the carving reports them, and its cost.
-    std::vector<std::int32_t> SeamPositions(TSeemKind kind) const
+    struct TChoice {
+        std::vector<std::int32_t> Seam; // block positions, one a line
+        long double Cost = 0;
+    };
+
+    // The cheapest seam of a direction, from the sums of the whole grid.
+    TChoice Choose(bool horizontal) const
+    {
+        const TGrid sums = Sums(horizontal);
+        TChoice choice;
+        choice.Seam = Backtrack(sums);
+        choice.Cost = static_cast<long double>(sums.back()[choice.Seam.back()]) / static_cast<long double>(sums.size());
+        return choice;
+    }
+
+    // The seam's pixel positions as the carving reports them.
+    std::vector<std::int32_t> Positions(TSeemKind kind, const std::vector<std::int32_t>& seam) const
     {
         const bool horizontal = IsHorizontal(kind);
-        const std::vector<std::int32_t> seam = Seam(horizontal);
         const std::int32_t along = horizontal ? FSize.Width : FSize.Height;
         const std::int32_t blockAlong = horizontal ? FBlockWidth : FBlockHeight;
         const std::int32_t blockAcross = horizontal ? FBlockHeight : FBlockWidth;
@@ -86,17 +100,9 @@ public:
         return positions;
     }
 
-    long double SeamCost(bool horizontal) const
+    void Apply(TSeemKind kind, const std::vector<std::int32_t>& seam)
     {
-        const TGrid sums = Sums(horizontal);
-        const std::vector<std::int32_t> seam = Seam(horizontal);
-        return static_cast<long double>(sums.back()[seam.back()]) / static_cast<long double>(sums.size());
-    }
-
-    void Apply(TSeemKind kind)
-    {
-        const std::vector<std::int32_t> seam = Seam(IsHorizontal(kind));
-        const std::vector<std::int32_t> positions = SeamPositions(kind);
+        const std::vector<std::int32_t> positions = Positions(kind, seam);
         switch (kind) {
         case skRemoveHorizontal:
             RemoveRows(positions);
@@ -163,9 +169,8 @@ private:
 
     // From the first smallest sum of the last line back: stay unless p - 1, then p + 1,
     // is strictly cheaper.
-    std::vector<std::int32_t> Seam(bool horizontal) const
+    static std::vector<std::int32_t> Backtrack(const TGrid& sums)
     {
-        const TGrid sums = Sums(horizontal);
         const auto lines = static_cast<std::int32_t>(sums.size());
         const auto count = static_cast<std::int32_t>(sums[0].size());
         std::vector<std::int32_t> seam(static_cast<std::size_t>(lines));
@@ -316,7 +321,9 @@ public:
         const std::int32_t seam = FCount++;
         if (FFirstDifference)
             return;
-        const std::vector<std::int32_t> expected = FReference.SeamPositions(kind);
+        const bool horizontal = IsHorizontal(kind);
+        const TReferenceCarving::TChoice choice = FReference.Choose(horizontal);
+        const std::vector<std::int32_t> expected = FReference.Positions(kind, choice.Seam);
         std::ostringstream difference;
         difference << "seam " << seam << " (" << KindName(kind) << ")";
         if (expected.size() != positions.size()) {
@@ -326,21 +333,19 @@ public:
         }
         const auto [got, want] = std::mismatch(positions.begin(), positions.end(), expected.begin());
         if (got != positions.end()) {
-            difference << " differs first at " << (IsHorizontal(kind) ? "pixel column " : "pixel row ")
+            difference << " differs first at " << (horizontal ? "pixel column " : "pixel row ")
                        << (got - positions.begin()) << ": " << *got << " instead of " << *want;
             FFirstDifference = difference.str();
             return;
         }
-        const bool horizontal = IsHorizontal(kind);
         const long double cost =
             horizontal ? FCarving->Finder().HorizontalSeamCost() : FCarving->Finder().VerticalSeamCost();
-        if (cost != FReference.SeamCost(horizontal)) {
-            difference << " costs " << static_cast<double>(cost) << " instead of "
-                       << static_cast<double>(FReference.SeamCost(horizontal));
+        if (cost != choice.Cost) {
+            difference << " costs " << static_cast<double>(cost) << " instead of " << static_cast<double>(choice.Cost);
             FFirstDifference = difference.str();
             return;
         }
-        FReference.Apply(kind);
+        FReference.Apply(kind, choice.Seam);
     }
 
     std::int32_t Count() const { return FCount; }

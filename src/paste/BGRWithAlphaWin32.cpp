@@ -1,4 +1,4 @@
-#include "imaging/BGRWithAlphaWin32.h"
+#include "paste/BGRWithAlphaWin32.h"
 
 #include <memory>
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "imaging/BGRWithAlpha.h"
 #include "imaging/VxPictureFixtures.h"
 #include "imaging/VxRadialFilter.h"
+#include "paste/BGRWithAlpha.h"
 #include "separation/AlphaChanal.h"
 #include "support/VxTempFolder.h"
 

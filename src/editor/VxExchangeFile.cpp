@@ -1,4 +1,4 @@
-#include "exchange/VxExchangeFile.h"
+#include "editor/VxExchangeFile.h"
 
 #include "editor/VxExif.h"
 #include "editor/VxGraphicsDocument.h"

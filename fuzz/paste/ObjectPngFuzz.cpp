@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "imaging/BGRWithAlpha.h"
+#include "paste/BGRWithAlpha.h"
 
 // Large enough for every seed, small enough for the fuzzer's memory limit.
 constexpr std::uint64_t FuzzMaxArea = std::uint64_t{1} << 20;

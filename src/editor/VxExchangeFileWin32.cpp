@@ -1,5 +1,5 @@
 #include "exchange/FileMapping.h"
-#include "exchange/VxExchangeFile.h"
+#include "editor/VxExchangeFile.h"
 
 namespace {
 

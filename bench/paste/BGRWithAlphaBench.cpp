@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "imaging/BGRWithAlpha.h"
 #include "imaging/VxRadialFilter.h"
+#include "paste/BGRWithAlpha.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "imaging/BGRWithAlpha.h"
+#include "paste/BGRWithAlpha.h"
 
 #include <png.h>
 

@@ -2,7 +2,7 @@
 #include <fstream>
 #include <vector>
 
-#include "exchange/VxExchangeFile.h"
+#include "editor/VxExchangeFile.h"
 
 bool LoadExchangeFile(const std::filesystem::path& fileName, TVxGraphicsDocument& document)
 {

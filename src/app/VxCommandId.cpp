@@ -1,0 +1,7 @@
+#include "app/VxCommandId.h"
+
+UINT NextCommandId()
+{
+    static UINT next = 1000;
+    return next++;
+}
