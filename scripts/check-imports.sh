@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a deliverable of a Windows build imports a DLL that a bare Windows does not
-# have (Wine carries some, such as zlib1.dll, so running under Wine proves nothing).
+# have (Wine carries some, such as zlib1.dll, so running under Wine proves nothing), or
+# when a 32-bit program is not marked large-address-aware.
 # Writes one GoogleTest-style result per deliverable for the test count.
 #   scripts/check-imports.sh BUILD-FOLDER [RESULTS.xml]
 set -euo pipefail
@@ -34,6 +35,13 @@ for target in $("$root/scripts/deliverables.sh"); do
       [[ $allowed == *" $dll "* ]] || foreign+=("$dll")
     done
     [ ${#foreign[@]} -eq 0 ] || message="$file imports ${foreign[*]}, which Windows does not ship"
+    # A 32-bit program without the large-address flag gets 2 GB instead of 4 on 64-bit
+    # Windows, too little for a big picture and its undo steps.
+    if [ -z "$message" ] && [ "$objdump" = i686-w64-mingw32-objdump ] && [[ $file == *.exe ]]; then
+      flags=$("$objdump" -p "$file" | sed -n 's/^Characteristics\s*0x\([0-9a-fA-F]*\).*/\1/p' | head -n 1)
+      (( (16#${flags:-0} & 0x20) != 0 )) ||
+        message="$file: PE characteristics 0x$flags lack IMAGE_FILE_LARGE_ADDRESS_AWARE (0x20)"
+    fi
     echo "$target ($file): $(echo $imports)"
   fi
   if [ -n "$message" ]; then
