@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <new>
 
 #include "editor/VxEditorStrings.h"
 
@@ -101,8 +102,10 @@ void TVxCommandHistoryList::Undo()
 {
     if (!CanUndo())
         return;
+    // The cursor moves only once the state is restored: a state that runs out of memory
+    // leaves the picture as it was, and the history must still say so.
+    FItems[static_cast<std::size_t>(FCursor - 1)]->Undo();
     --FCursor;
-    FItems[static_cast<std::size_t>(FCursor)]->Undo();
 }
 
 void TVxCommandHistoryList::Redo()
@@ -405,7 +408,16 @@ bool TVxEditor::Open(const std::filesystem::path& fileName, TVxDocument*& docume
     if (!CloseActive())
         return false;
     std::unique_ptr<TVxDocument> created = CreateDocument();
-    if (created->Load(fileName) && AttachView(*created)) {
+    bool loaded = false;
+    try {
+        loaded = created->Load(fileName) && AttachView(*created);
+    } catch (const std::bad_alloc&) {
+        // The half-built document goes before the message, so its memory is back first.
+        created.reset();
+        FUI.ShowMessage(FormatVxString(VxStrings::OpenOutOfMemory, fileName.wstring()), TVxMessageKind::Error);
+        return false;
+    }
+    if (loaded) {
         document = created.get();
         FDocuments.push_back(std::move(created));
         DocumentActivated(*document);
@@ -473,11 +485,28 @@ void TVxEditor::RecordStep(const wchar_t* target)
     FRecorder->RecordLine(target);
 }
 
+void TVxEditor::ReportOutOfMemory()
+{
+    FUI.ShowMessage(LoadVxString(VxStrings::EditOutOfMemory), TVxMessageKind::Error);
+}
+
+bool TVxEditor::RunWithMemory(const std::function<void()>& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory();
+        return false;
+    }
+}
+
 void TVxEditor::UndoCommand()
 {
     if (!CanUndo())
         return;
-    Undo();
+    if (!RunWithMemory([this] { Undo(); }))
+        return;
     if (!CanUndo() && ActiveDocument())
         ActiveDocument()->SetClean(true);
     RecordStep(L"Undo");
@@ -487,8 +516,12 @@ void TVxEditor::UndoAllCommand()
 {
     if (!CanUndo())
         return;
-    while (CanUndo())
-        Undo();
+    // A step that fails stops the walk where the history still describes the picture.
+    if (!RunWithMemory([this] {
+            while (CanUndo())
+                Undo();
+        }))
+        return;
     if (ActiveDocument())
         ActiveDocument()->SetClean(true);
 }
@@ -497,14 +530,16 @@ void TVxEditor::RedoCommand()
 {
     if (!CanRedo())
         return;
-    Redo();
-    RecordStep(L"Redo");
+    if (RunWithMemory([this] { Redo(); }))
+        RecordStep(L"Redo");
 }
 
 void TVxEditor::RedoAllCommand()
 {
-    while (CanRedo())
-        Redo();
+    RunWithMemory([this] {
+        while (CanRedo())
+            Redo();
+    });
 }
 
 bool TVxEditor::CloseActive()

@@ -9,6 +9,7 @@
 // rules run the same with the platform's windows and in tests.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -193,6 +194,11 @@ public:
     virtual void UndoAllCommand();
     virtual void RedoCommand();
     virtual void RedoAllCommand();
+    // Out of memory in the middle of a command: the command has put everything back, and
+    // the user is told so.
+    void ReportOutOfMemory();
+    // Runs one command step; std::bad_alloc from it is reported and gives false.
+    bool RunWithMemory(const std::function<void()>& step);
 
     TVxDocument* ActiveDocument() const { return FDocuments.empty() ? nullptr : FDocuments.back().get(); }
     std::int32_t DocumentCount() const { return static_cast<std::int32_t>(FDocuments.size()); }

@@ -57,4 +57,6 @@ inline constexpr TVxStringRef SaveInUse{1033, L"The file is in use by another pr
 inline constexpr TVxStringRef SaveDiskFull{1034, L"There is not enough space on the disk."};
 inline constexpr TVxStringRef SaveAccessDenied{1035, L"Access to the file or its folder is denied."};
 inline constexpr TVxStringRef SaveFailed{1036, L"The picture could not be written."};
+inline constexpr TVxStringRef OpenOutOfMemory{1037, L"There is not enough memory to open the file \"%s\"."};
+inline constexpr TVxStringRef EditOutOfMemory{1038, L"There is not enough memory to finish this operation. The picture has been left as it was."};
 } // namespace VxStrings

@@ -1,6 +1,7 @@
 #include "editor/VxGraphicsDocument.h"
 
 #include <cmath>
+#include <new>
 
 #include "imaging/VxResample.h"
 
@@ -132,7 +133,16 @@ bool TVxGraphicsDocument::TurnBoth(TTurn turn)
             turn(FOriginalImage, true);
         return false;
     }
-    ResetBackup();
+    try {
+        ResetBackup();
+    } catch (const std::bad_alloc&) {
+        // The backup keeps the picture as it was (a failed allocation leaves it alone), so
+        // turning both back gives the document it had.
+        turn(FImage, true);
+        if (hasOriginal)
+            turn(FOriginalImage, true);
+        return false;
+    }
     ImageChanged();
     return true;
 }

@@ -1,5 +1,7 @@
 #include "view/VxToolFramework.h"
 
+#include <new>
+
 namespace {
 
 // Copies the overlap of source and rect into target, both placed in image coordinates.
@@ -25,8 +27,24 @@ void TVxGraphicsToolBase::CommitChange()
     if (!FDocument || FDocument->ChangedRect().IsEmpty() || !FDocument->ImagePixels())
         return;
     TVxGraphicsDocument& document = *FDocument;
-    document.History().Add(std::make_unique<TVxGraphicsCommandState>(this, document.ChangedRect(), document));
+    try {
+        document.History().Add(std::make_unique<TVxGraphicsCommandState>(this, document.ChangedRect(), document));
+    } catch (const std::bad_alloc&) {
+        // A change that cannot be undone is not kept: the picture goes back to the backup,
+        // which still holds it as it was before the change.
+        TakeBackChange(document);
+        document.Editor().ReportOutOfMemory();
+        return;
+    }
     BringBackupUpToDate(document);
+}
+
+void TVxGraphicsToolBase::TakeBackChange(TVxGraphicsDocument& document)
+{
+    const TRect changed = document.ChangedRect();
+    CopyInside(*document.ImagePixels(), document.Backup(), changed);
+    if (FView)
+        FView->InvalidateImageRect(changed);
 }
 
 void TVxGraphicsToolBase::BringBackupUpToDate(TVxGraphicsDocument& document)

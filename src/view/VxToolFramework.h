@@ -69,6 +69,7 @@ protected:
 
 private:
     void BringBackupUpToDate(TVxGraphicsDocument& document);
+    void TakeBackChange(TVxGraphicsDocument& document);
     void ForgetChange();
 
     TVxGraphicsDocumentView* FView = nullptr;

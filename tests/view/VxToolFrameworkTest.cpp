@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "editor/VxEditorStrings.h"
 #include "editor/VxEditorTestSupport.h"
+#include "support/VxPageFailures.h"
 #include "view/VxToolFramework.h"
 
 namespace {
@@ -157,6 +159,33 @@ TEST_F(VxToolFrameworkTest, CancelRestoresThePictureAndRecordsNothing)
     EXPECT_EQ(View.Invalidated, (std::vector<TRect>{{0, 0, 8, 6}}));
     tool.CancelChange(); // nothing in progress: nothing happens
     EXPECT_EQ(View.Invalidated.size(), 1u);
+}
+
+// The state that would make the stroke undoable needs memory for the pixels before and
+// after; without it the stroke is taken back rather than kept beyond undo's reach.
+TEST_F(VxToolFrameworkTest, AStrokeWithoutMemoryForItsUndoIsTakenBackAndReported)
+{
+    TStrokeTool tool;
+    tool.Stroke(Document, &View, {0, 0, 2, 2}, 50);
+    tool.EndChange();
+    tool.Stroke(Document, &View, {1, 1, 4, 3}, 90);
+    View.Invalidated.clear();
+    {
+        const TVxPageFailures failures(1);
+        tool.EndChange();
+    }
+    EXPECT_EQ(At(1, 1), 50) << "the first stroke shows again where the second was";
+    EXPECT_EQ(At(3, 2), 10);
+    EXPECT_EQ(BackupAt(3, 2), 10);
+    EXPECT_EQ(Document.History().Count(), 1);
+    EXPECT_EQ(Document.History().Cursor(), 1);
+    EXPECT_FALSE(Document.EditInProgress());
+    EXPECT_EQ(View.Invalidated, (std::vector<TRect>{{1, 1, 4, 3}}));
+    EXPECT_EQ(UI.Messages, std::vector<std::wstring>{LoadVxString(VxStrings::EditOutOfMemory)});
+
+    Document.History().Undo(); // the history still describes the picture
+    EXPECT_EQ(At(0, 0), 10);
+    EXPECT_EQ(At(1, 1), 10);
 }
 
 TEST_F(VxToolFrameworkTest, AnEmptyChangeRecordsNothing)
