@@ -1,11 +1,13 @@
 #include "app/VxTestProbe.h"
 
+#include <psapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <new>
 
 #include "app/VxMainForm.h"
 #include "app/VxTestHook.h"
@@ -195,6 +197,9 @@ void TVxTestProbe::UpdateControls()
         // Timing runs end the program once it is up.
         if (const char* quit = std::getenv("VELLORIA_TEST_PROBE_QUIT"); quit && *quit == '1')
             MainForm->Close();
+        // Measuring runs play a file of commands, one a line, then end the program.
+        if (const char* script = std::getenv("VELLORIA_TEST_PROBE_SCRIPT"); script && *script)
+            Application->PostCall(TVxMethod<void*>::Bind<&TVxTestProbe::RunScript>(this), nullptr);
         // Screenshots of the menus open the View menu as the keyboard does (Alt+V).
         if (const char* menu = std::getenv("VELLORIA_TEST_PROBE_MENU"); menu && *menu == '1') {
             const std::wstring& caption = MainForm->ViewMenuItem->Caption();
@@ -323,6 +328,66 @@ private:
     TVxGraphicsDocument& FDocument;
 };
 
+// A whole-picture adjustment made the way a tool makes one: its undo state keeps the
+// picture before and after, as a real adjustment's does.
+void InvertWholePicture(TVxGraphicsEditor& editor, TVxGraphicsDocument& document)
+{
+    TVxPixels* pixels = document.ImagePixels();
+    if (!pixels)
+        return;
+    document.BeginChange(nullptr);
+    for (std::int32_t y = 0; y < pixels->Height(); ++y) {
+        std::uint8_t* row = pixels->Row(y);
+        for (std::int32_t x = 0; x < pixels->Width() * 3; ++x)
+            row[x] = static_cast<std::uint8_t>(255 - row[x]);
+    }
+    const TRect all = pixels->GetBounds();
+    document.AddChangedRect(all, true);
+    try {
+        document.History().Add(std::make_unique<TVxGraphicsCommandState>(nullptr, all, document));
+        document.Backup().CopyFrom(*pixels);
+        document.Modified();
+    } catch (const std::bad_alloc&) {
+        pixels->CopyFrom(document.Backup());
+        editor.ReportOutOfMemory();
+    }
+    document.EndChange(nullptr);
+}
+
+// The document's turns, flips and resize, as a command of the program would call them.
+void RunGeometry(TVxGraphicsEditor& editor, TVxGraphicsDocument& document, const std::wstring& verb,
+                 const std::wstring& argument)
+{
+    bool done = false;
+    if (verb == L"rotateleft")
+        done = document.RotateLeft();
+    else if (verb == L"rotateright")
+        done = document.RotateRight();
+    else if (verb == L"fliph")
+        done = document.FlipHorizontal();
+    else if (verb == L"flipv")
+        done = document.FlipVertical();
+    else if (verb == L"resize") {
+        const std::size_t comma = argument.find(L',');
+        const int height = comma == std::wstring::npos ? 0 : _wtoi(argument.c_str() + comma + 1);
+        done = document.Resize(_wtoi(argument.c_str()), height, true, true);
+    }
+    if (done)
+        document.Modified();
+    else
+        editor.ReportOutOfMemory();
+}
+
+std::wstring MemoryText()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return L"memory unknown";
+    return L"memory peak=" + std::to_wstring(counters.PeakWorkingSetSize) + L" now=" +
+           std::to_wstring(counters.WorkingSetSize);
+}
+
 std::wstring ScrollBarText(HWND window, int bar)
 {
     SCROLLINFO info{};
@@ -365,6 +430,22 @@ void ClickButton(TVxToolbarItem* item)
 // commands); "menu:<zoomin|zoomout|actualsize|bestfit|undo|undoall|redo|redoall|recent1..5>"
 // and "button:<zoomin|zoomout|actualsize|bestfit|next|prev|undo|redo|ok|cancel>" (clicks);
 // "key:<virtual key>" and "pointer:<x>,<y>" (sent to the view); "modify" (an undoable edit).
+void TVxTestProbe::RunScript(void*)
+{
+    std::ifstream script(std::filesystem::u8path(std::getenv("VELLORIA_TEST_PROBE_SCRIPT")));
+    for (std::string line; std::getline(script, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        if (!line.empty())
+            RunCommand(std::filesystem::u8path(line).wstring());
+    }
+    if (GraphicsEditor)
+        if (TVxGraphicsDocument* document = GraphicsEditor->ActiveGraphicsDocument())
+            document->SetCloseWithoutPrompt(true);
+    Log(L"script done");
+    MainForm->Close();
+}
+
 void TVxTestProbe::RunCommand(const std::wstring& command)
 {
     Log(L"command " + command);
@@ -435,6 +516,25 @@ void TVxTestProbe::RunCommand(const std::wstring& command)
     } else if (verb == L"modify") {
         if (TVxGraphicsDocument* document = editor->ActiveGraphicsDocument())
             document->History().Add(std::make_unique<TProbeInvertState>(*document));
+    } else if (verb == L"invert") {
+        if (TVxGraphicsDocument* document = editor->ActiveGraphicsDocument())
+            InvertWholePicture(*editor, *document);
+    } else if (verb == L"rotateleft" || verb == L"rotateright" || verb == L"fliph" || verb == L"flipv" ||
+               verb == L"resize") {
+        if (TVxGraphicsDocument* document = editor->ActiveGraphicsDocument())
+            RunGeometry(*editor, *document, verb, argument);
+    } else if (verb == L"saveas") {
+        // The format is the one whose extension the name has (JPEG asks its quality first).
+        if (TVxGraphicsDocument* document = editor->ActiveGraphicsDocument()) {
+            std::int32_t format = document->FormatIndex();
+            const std::wstring extension = std::filesystem::path(argument).extension().wstring();
+            for (std::int32_t i = 0; i < editor->Formats().Count(); ++i)
+                if (const TVxFileFormatInfo* info = editor->Formats().Item(i); info && _wcsicmp(info->Extension.c_str(), extension.c_str()) == 0)
+                    format = info->Identifier;
+            Log(std::wstring(L"saved ") + (document->SaveAs(argument, format) ? L"1" : L"0"));
+        }
+    } else if (verb == L"memory") {
+        Log(MemoryText());
     }
     Log(L"done " + command);
 }

@@ -11,6 +11,8 @@
 // docking code is still exercised. prbCommand drives the editor (zoom, browsing, menu and
 // button clicks, keys and pointer moves on the view, an undoable edit) and prbQuery logs
 // its state (zoom, origin, scroll bars, status bar, modified flag, undo cursor, caption).
+// With VELLORIA_TEST_PROBE_SCRIPT naming a file of prbCommand texts, one a line, it plays
+// them after the first idle and closes the program (memory measurements).
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -53,6 +55,7 @@ private:
     void FirstPostedCall(void* data);
     void SecondPostedCall(void* data);
     void RunCommand(const std::wstring& command);
+    void RunScript(void* data);
     void LogState();
     void CreateSampleToolbar();
     void CreateSamplePanel();
