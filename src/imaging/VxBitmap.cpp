@@ -1,5 +1,6 @@
 #include "imaging/VxBitmap.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -117,7 +118,11 @@ void TVxPixelBuffer::SetBounds(const TRect& rect, bool keepContents)
         return;
     const std::int32_t width = std::max(0, rect.Width());
     const std::int32_t height = std::max(0, rect.Height());
-    const std::int32_t stride = DibStride(BitsPerPixel(Format()), width);
+    // A row wider than an int32 stride can say would wrap it to a small positive value.
+    const std::int64_t wideStride = (static_cast<std::int64_t>(BitsPerPixel(Format())) * width + 31) / 32 * 4;
+    if (wideStride > std::numeric_limits<std::int32_t>::max())
+        throw EVxPixelMemoryError(width, height);
+    const auto stride = static_cast<std::int32_t>(wideStride);
     const std::uint64_t wanted = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height);
     if (wanted > std::numeric_limits<std::size_t>::max() / 2)
         throw EVxPixelMemoryError(width, height);
@@ -304,6 +309,15 @@ void ColorToBytes(std::uint32_t color, std::uint8_t* bytes)
 bool ColorEquals(const std::uint8_t* bytes, std::uint32_t color)
 {
     return bytes[0] == (color & 0xFF) && bytes[1] == ((color >> 8) & 0xFF) && bytes[2] == ((color >> 16) & 0xFF);
+}
+
+std::size_t CheckedGridCount(std::int32_t width, std::int32_t height, std::size_t bytesPerCell)
+{
+    const auto w = static_cast<std::uint32_t>(std::max(width, 0));
+    const auto h = static_cast<std::uint32_t>(std::max(height, 0));
+    if (!CheckedImageSize(w, h, static_cast<std::uint32_t>(bytesPerCell)))
+        throw std::bad_alloc();
+    return static_cast<std::size_t>(w) * h;
 }
 
 std::optional<std::size_t> CheckedImageSize(std::uint32_t width, std::uint32_t height, std::uint32_t bytesPerPixel)

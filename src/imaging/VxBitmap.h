@@ -181,3 +181,7 @@ bool ColorEquals(const std::uint8_t* bytes, std::uint32_t color);
 
 // Size checks for anything computed from file data, before it is allocated.
 std::optional<std::size_t> CheckedImageSize(std::uint32_t width, std::uint32_t height, std::uint32_t bytesPerPixel);
+// The cells of a width x height grid (negative sides count as 0); throws std::bad_alloc
+// when their bytes could not be addressed, before a 32-bit size_t count wraps to a
+// small grid that the callers' loops then run past.
+std::size_t CheckedGridCount(std::int32_t width, std::int32_t height, std::size_t bytesPerCell);

@@ -68,7 +68,7 @@ TAreaCorrelator::TAreaCorrelator(const TRect& target, std::int32_t radius2, cons
     : FTarget(target.IsEmpty() ? TRect{target.Left, target.Top, target.Left, target.Top} : target),
       FRadius2(std::max(radius2, 0)), FReadImage(readImage), FWriteImage(writeImage),
       FImageBounds(UsableBounds(readImage)), FWriteBounds(UsableBounds(writeImage)),
-      FMarks(static_cast<std::size_t>(FTarget.Width()) * static_cast<std::size_t>(FTarget.Height()), 0),
+      FMarks(CheckedGridCount(FTarget.Width(), FTarget.Height(), 1), 0),
       FRing(FTarget.Left, FTarget.Top, FTarget.Width(), FTarget.Height()),
       FInterior(FTarget.Left, FTarget.Top, FTarget.Width(), FTarget.Height())
 {

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "imaging/VxBitmap.h"
+
 TBorderArea8::TBorderArea8(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height)
     : FLeft(left), FTop(top), FWidth(std::max(width, 0)), FHeight(std::max(height, 0)),
-      FIndex(static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight), -1)
+      FIndex(CheckedGridCount(FWidth, FHeight, sizeof(std::int32_t)), -1)
 {
 }
 

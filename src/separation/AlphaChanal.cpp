@@ -5,7 +5,6 @@
 #include <cwctype>
 #include <fstream>
 #include <istream>
-#include <new>
 #include <optional>
 #include <ostream>
 #include <system_error>
@@ -106,10 +105,7 @@ void TAlphaChanal::SetSize(std::int32_t width, std::int32_t height)
 {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    // Refused before the count can wrap in a 32-bit size_t.
-    if (!CheckedImageSize(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 1))
-        throw std::bad_alloc();
-    FValues.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    FValues.assign(CheckedGridCount(width, height, 1), 0);
     FWidth = width;
     FHeight = height;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 #include "imaging/VxBitmap.h"
 
@@ -57,10 +56,7 @@ void TArithmeticMean::SetSize(std::int32_t width, std::int32_t height)
     height = std::max(height, 0);
     if (width == FWidth && height == FHeight)
         return;
-    // Refused before the count can wrap in a 32-bit size_t.
-    if (!CheckedImageSize(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), sizeof(TElement)))
-        throw std::bad_alloc();
-    const std::size_t total = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    const std::size_t total = CheckedGridCount(width, height, sizeof(TElement));
     FImage.assign(total, TElement{});
     FWork.assign(total, TElement{});
     FWidth = width;

@@ -296,3 +296,13 @@ TEST(VxBitmapTest, MaskTooLargeForTheAddressSpaceIsRefusedNotWrapped)
     EXPECT_EQ(mask.GetBounds(), Rect(0, 0, 2, 2)) << "a refused mask keeps its rectangle";
     EXPECT_NE(mask.ValueAt(1, 1), nullptr);
 }
+
+// A row of 1.5 billion pixels needs 4.5 GB, more than an int32 stride holds; wrapped, the
+// stride would come out as a small positive number and the buffer would be allocated
+// far too small for the width it claims.
+TEST(VxBitmapTest, RowWiderThanAStrideCanSayIsRefused)
+{
+    TVxPixelBuffer buffer(fmtBGR24, Bounds(0, 0, 4, 4));
+    EXPECT_THROW(buffer.SetBounds(Bounds(0, 0, 1500000000, 1), false), EVxPixelMemoryError);
+    EXPECT_EQ(buffer.GetBounds(), Bounds(0, 0, 4, 4));
+}

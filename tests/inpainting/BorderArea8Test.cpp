@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <set>
 #include <utility>
 
@@ -138,4 +139,11 @@ TEST(BorderArea8Test, CellSurroundedByRingHasNoInnerWeight)
     ASSERT_EQ(interior.Count(), 1);
     EXPECT_EQ(interior.Cell(0).RingWeight, 4 * 2 + 4 * 1);
     EXPECT_EQ(interior.Cell(0).InnerWeight, 0);
+}
+
+// 2^20 x (2^20 + 1) cells: the index's count would wrap a 32-bit size_t to 2^20 and
+// leave a small index behind the large square it claims to cover.
+TEST(BorderArea8Test, SquareTooLargeForTheAddressSpaceIsRefused)
+{
+    EXPECT_THROW(TBorderArea8(0, 0, 1 << 20, (1 << 20) + 1), std::bad_alloc);
 }
