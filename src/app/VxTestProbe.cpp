@@ -11,6 +11,7 @@
 
 #include "app/VxMainForm.h"
 #include "app/VxTestHook.h"
+#include "imaging/VxPageMemory.h"
 #include "view/VxGraphicsEditorModule.h"
 #include "view/VxToolPanel.h"
 #include "i18n/VxCodePage.h"
@@ -535,6 +536,12 @@ void TVxTestProbe::RunCommand(const std::wstring& command)
         }
     } else if (verb == L"memory") {
         Log(MemoryText());
+    } else if (verb == L"pages") {
+        // "pages:off" makes every pixel allocation fail as if memory had run out.
+        if (argument == L"off")
+            VxPageMemory::SetFailureHook([](std::size_t) { return false; });
+        else
+            VxPageMemory::SetFailureHook(nullptr);
     }
     Log(L"done " + command);
 }

@@ -1008,3 +1008,42 @@ TEST(VxEditorEndToEndTest, OpenDialogRefusesAMissingNameAndKeepsThePicture)
     EXPECT_EQ(state["file"], "kept.bmp");
     CloseDiscarding(program);
 }
+
+// With the page allocator refusing everything, an edit of the whole picture says that
+// memory ran out and leaves the picture and its history alone; with memory back, the
+// same edits go through.
+TEST(VxEditorEndToEndTest, EditsWithoutMemoryLeaveThePictureAndSaySo)
+{
+    TProgram program("NoMemory");
+    const fs::path picture = program.Pictures() / L"nomemory.bmp";
+    WriteBmp(picture, 60, 40);
+    ASSERT_TRUE(program.Start(picture.wstring()));
+    ASSERT_TRUE(program.Command(L"invert"));
+    ASSERT_TRUE(program.Command(L"pages:off"));
+    for (const wchar_t* edit : {L"invert", L"rotateright"}) {
+        SCOPED_TRACE(std::string(edit, edit + wcslen(edit)));
+        program.PostCommand(edit);
+        const std::vector<HWND> boxes = program.Dialogs(10000);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(BoxText(boxes[0]), LanguageString("English.ini", CP_UTF8, 1038)) << Narrow(BoxText(boxes[0]));
+        PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(program.WaitForLog("done " + std::string(edit, edit + wcslen(edit))));
+        auto state = program.State();
+        EXPECT_EQ(state["undo"], "1/1");
+        const std::vector<std::string> panels = Split(state["status"], '|');
+        ASSERT_EQ(panels.size(), 7u) << state["status"];
+        EXPECT_EQ(panels[2], "60");
+        EXPECT_EQ(panels[3], "40");
+    }
+    ASSERT_TRUE(program.Command(L"pages:on"));
+    ASSERT_TRUE(program.Command(L"rotateright"));
+    ASSERT_TRUE(program.Command(L"invert"));
+    auto state = program.State();
+    EXPECT_EQ(state["undo"], "2/2");
+    const std::vector<std::string> panels = Split(state["status"], '|');
+    ASSERT_EQ(panels.size(), 7u) << state["status"];
+    EXPECT_EQ(panels[2], "40");
+    EXPECT_EQ(panels[3], "60");
+    EXPECT_TRUE(program.Dialogs(0).empty());
+    CloseDiscarding(program);
+}
