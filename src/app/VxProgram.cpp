@@ -15,7 +15,7 @@
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLocale.h"
 #include "i18n/VxLocalizer.h"
-#include "view/VxGraphicsEditorModule.h"
+#include "view/VxGraphicsEditor.h"
 #include "view/VxToolPanel.h"
 
 namespace {

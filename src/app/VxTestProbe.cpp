@@ -12,7 +12,7 @@
 #include "app/VxMainForm.h"
 #include "app/VxTestHook.h"
 #include "imaging/VxPageMemory.h"
-#include "view/VxGraphicsEditorModule.h"
+#include "view/VxGraphicsEditor.h"
 #include "view/VxToolPanel.h"
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLocalizer.h"

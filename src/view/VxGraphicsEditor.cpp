@@ -1,4 +1,4 @@
-#include "view/VxGraphicsEditorModule.h"
+#include "view/VxGraphicsEditor.h"
 
 #include <algorithm>
 #include <cwctype>
