@@ -8,6 +8,9 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.ccache}
+# Paths below the checkout are hashed relative to it, so a fresh clone in another folder
+# (as CI makes) still finds what an earlier build of the same sources compiled.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 jobs=$(nproc 2>/dev/null || echo 2)
 failed_steps=()
 

@@ -23,7 +23,7 @@
 #include "editor/VxGraphicsFormats.h"
 #include "editor/VxJPEGOptionsForm.h"
 #include "view/VxFolderImages.h"
-#include "view/VxGraphicsEditor.h"
+#include "view/VxGraphicsView.h"
 #include "view/VxToolFramework.h"
 
 class TVxEditorModule;

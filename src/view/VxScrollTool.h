@@ -2,7 +2,7 @@
 // The hand: while the space bar is held over the view, dragging moves the picture, and
 // releasing the bar gives control back to the tool that was active before. It also
 // carries the "+" and "-" zoom keys.
-#include "view/VxGraphicsEditor.h"
+#include "view/VxGraphicsView.h"
 
 class TVxScrollTool : public TVxGraphicsTool {
 public:

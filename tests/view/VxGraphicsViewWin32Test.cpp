@@ -4,7 +4,7 @@
 
 #include "imaging/VxBitmapDeviceWin32.h"
 #include "editor/VxEditorTestSupport.h"
-#include "view/VxGraphicsEditor.h"
+#include "view/VxGraphicsView.h"
 #include "view/VxScrollTool.h"
 #include "view/VxZoomSteps.h"
 

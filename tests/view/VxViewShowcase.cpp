@@ -11,7 +11,7 @@
 #include "imaging/VxBitmapDeviceWin32.h"
 #include "editor/VxEditorTestSupport.h"
 #include "view/VxFileDialogs.h"
-#include "view/VxGraphicsEditor.h"
+#include "view/VxGraphicsView.h"
 #include "view/VxZoomSteps.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "view/VxGraphicsEditor.h"
+#include "view/VxGraphicsView.h"
 
 #include <windowsx.h>
 
