@@ -44,8 +44,24 @@ ensure_built() {
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
-# wine_environment FOLDER: one prefix per build folder, quiet, no Mono or Gecko prompts.
+# wine32_select: the 32-bit Wine of scripts/wine32-root.sh, with a 32-bit prefix and its
+# own wineserver (the 64-bit one would make the prefix 64-bit, where the 32-bit loader
+# finds no system DLLs).
+wine32_select() {
+  local wine_root
+  wine_root=$("$velloria_root/scripts/wine32-root.sh") || return 1
+  WINE=$wine_root/usr/lib/wine/wine
+  WINESERVER=$wine_root/usr/lib/wine/wineserver32
+  export WINEARCH=win32 WINESERVER
+  export LD_LIBRARY_PATH=$wine_root/lib/i386-linux-gnu:$wine_root/usr/lib/i386-linux-gnu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
+}
+
+# wine_environment FOLDER: one prefix per build folder, quiet, no Mono or Gecko prompts;
+# the Wine that matches the folder's build (32-bit for the i686 one).
 wine_environment() {
+  if grep -q 'i686-w64-mingw32' "$1/CMakeCache.txt" 2>/dev/null; then
+    wine32_select || return 1
+  fi
   export WINEPREFIX=$1/wineprefix
   export WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -79,7 +95,7 @@ wine_end() {
 # program that started them) holds a caller's output pipe open. A new prefix is judged by
 # its drive folder: a running wineserver writes the registry files late.
 wine_session() {
-  wine_environment "$1"
+  wine_environment "$1" || return 1
   wine_display "${2:-}"
   trap wine_end EXIT
   mkdir -p "$WINEPREFIX"
