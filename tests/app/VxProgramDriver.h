@@ -112,6 +112,21 @@ public:
                result;
     }
 
+    // Closes the main window the way the user does and waits for the exit code.
+    DWORD Stop()
+    {
+        if (!FProcess)
+            return FExitCode;
+        if (FWindow && IsWindow(FWindow))
+            PostMessageW(FWindow, WM_CLOSE, 0, 0);
+        if (WaitForEnd(20000) == STILL_ACTIVE) {
+            TerminateProcess(FProcess, 99);
+            WaitForEnd(10000);
+        }
+        FWindow = nullptr;
+        return FExitCode;
+    }
+
     std::string Log() const { return ReadAll(FLog); }
 
     bool WaitForLog(const std::string& needle, int timeoutMs = 30000) const

@@ -51,21 +51,6 @@ public:
     explicit TProgram(const std::string& name) : TProgramDriver(L"VxShell", name, 10000) {}
     ~TProgram() { Stop(); }
 
-    // Closes the main window the way the user does and waits for the exit code.
-    DWORD Stop()
-    {
-        if (!FProcess)
-            return FExitCode;
-        if (FWindow && IsWindow(FWindow))
-            PostMessageW(FWindow, WM_CLOSE, 0, 0);
-        if (WaitForEnd(20000) == STILL_ACTIVE) {
-            TerminateProcess(FProcess, 99);
-            WaitForEnd(10000);
-        }
-        FWindow = nullptr;
-        return FExitCode;
-    }
-
     // Top-level windows of the program that are visible, other than the main window.
     int OtherVisibleWindows() const
     {

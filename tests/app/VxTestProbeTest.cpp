@@ -25,21 +25,6 @@ public:
     TProgram(const std::string& name, const char* exe) : TProgramDriver(L"VxProbe", name, 10000, exe) {}
     ~TProgram() { Stop(); }
 
-    // Closes the main window the way the user does and waits for the exit code.
-    DWORD Stop()
-    {
-        if (!FProcess)
-            return FExitCode;
-        if (FWindow && IsWindow(FWindow))
-            PostMessageW(FWindow, WM_CLOSE, 0, 0);
-        if (WaitForEnd(20000) == STILL_ACTIVE) {
-            TerminateProcess(FProcess, 99);
-            WaitForEnd(10000);
-        }
-        FWindow = nullptr;
-        return FExitCode;
-    }
-
     bool Running() const { return FProcess && WaitForSingleObject(FProcess, 0) == WAIT_TIMEOUT; }
 };
 
