@@ -1052,10 +1052,14 @@ TEST(VxEditorEndToEndTest, EditsWithoutMemoryLeaveThePictureAndSaySo)
     for (const wchar_t* edit : {L"invert", L"rotateright"}) {
         SCOPED_TRACE(std::string(edit, edit + wcslen(edit)));
         program.PostCommand(edit);
-        const std::vector<HWND> boxes = program.Dialogs(10000);
+        // The box window exists a moment before its text does: wait for the text.
+        const std::wstring expected = LanguageString("English.ini", CP_UTF8, 1038);
+        HWND box = WaitForBox(program, expected);
+        ASSERT_NE(box, nullptr) << "no box saying that memory ran out";
+        const std::vector<HWND> boxes = program.Dialogs(0);
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(BoxText(boxes[0]), LanguageString("English.ini", CP_UTF8, 1038)) << Narrow(BoxText(boxes[0]));
-        PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(BoxText(box), expected) << Narrow(BoxText(box));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(program.WaitForLog("done " + std::string(edit, edit + wcslen(edit))));
         auto state = program.State();
         EXPECT_EQ(state["undo"], "1/1");
