@@ -176,21 +176,25 @@ TExchangeReadBack PluginReadBack(std::span<const std::uint8_t> file, const TExch
         return TExchangeReadBack::NotExchange;
     if (h->Width != host.Width() || h->Height != host.Height() || h->ImageMode != host.ImageMode || !output)
         return TExchangeReadBack::Mismatch;
+    // Every row the header promises lies inside the file, and the host's rows hold the
+    // pixels, before a single byte reaches the host: its picture is replaced whole or not
+    // at all.
     const std::uint64_t rowsAt = 4 + std::uint64_t(std::uint32_t(h->HeaderSize));
-    if (h->HeaderSize < ExchangeHeaderSize || !RowsFit(file.size(), rowsAt, h->Width, h->Height, h->RowBytes, h->Planes)
+    if (h->HeaderSize < ExchangeHeaderSize || h->Planes < 3 || host.Planes < 3
+        || !RowsFit(file.size(), rowsAt, h->Width, h->Height, h->RowBytes, h->Planes)
         || host.RowBytes < std::int64_t(host.Width()) * host.Planes)
         return TExchangeReadBack::Mismatch;
     const std::uint8_t* rows = file.data() + rowsAt;
     const std::size_t fileRow = std::size_t(h->RowBytes);
     const std::size_t hostRow = std::size_t(host.RowBytes);
     if (h->Planes == host.Planes) {
-        const std::size_t count = std::min(fileRow, hostRow);
+        // Only the rectangle's own pixels: the host's row bytes are often its whole
+        // image's, and the bytes after the rectangle's last pixel are pixels outside it.
+        const std::size_t count = std::size_t(h->Width) * std::size_t(h->Planes);
         for (std::int32_t y = 0; y < h->Height; ++y)
             std::memcpy(output + std::size_t(y) * hostRow, rows + std::size_t(y) * fileRow, count);
         return TExchangeReadBack::Copied;
     }
-    if (h->Planes < 3 || host.Planes < 3)
-        return TExchangeReadBack::Mismatch;
     for (std::int32_t y = 0; y < h->Height; ++y) {
         const std::uint8_t* s = rows + std::size_t(y) * fileRow;
         std::uint8_t* d = output + std::size_t(y) * hostRow;

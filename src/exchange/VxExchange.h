@@ -75,6 +75,8 @@ enum class TExchangeReadBack {
     Mismatch,    // size, mode or layout differs: "Transfer image data error."
 };
 
-// Copies the result rows into the host's output buffer (host.RowBytes x Height bytes).
+// Copies the result's pixels into the host's output buffer (Height rows host.RowBytes
+// apart, Width x Planes bytes of each written), only after the whole header has been
+// checked against the host's rectangle and the file's size; otherwise not a byte.
 TExchangeReadBack PluginReadBack(std::span<const std::uint8_t> file, const TExchangeHostImage& host,
                                  std::uint8_t* output);
