@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails when a deliverable of a Windows build imports a DLL that a bare Windows does not
 # have (Wine carries some, such as zlib1.dll, so running under Wine proves nothing), or
-# when a 32-bit program is not marked large-address-aware.
+# when a 32-bit program is not marked large-address-aware, or the filter plug-in does not
+# export its entry point.
 # Writes one GoogleTest-style result per deliverable for the test count.
 #   scripts/check-imports.sh BUILD-FOLDER [RESULTS.xml]
 set -euo pipefail
@@ -41,6 +42,11 @@ for target in $("$root/scripts/deliverables.sh"); do
       flags=$("$objdump" -p "$file" | sed -n 's/^Characteristics\s*0x\([0-9a-fA-F]*\).*/\1/p' | head -n 1)
       (( (16#${flags:-0} & 0x20) != 0 )) ||
         message="$file: PE characteristics 0x$flags lack IMAGE_FILE_LARGE_ADDRESS_AWARE (0x20)"
+    fi
+    # A filter plug-in is found by its entry point's name, undecorated on both targets.
+    if [ -z "$message" ] && [[ $file == *.8bf ]]; then
+      "$objdump" -p "$file" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -qw 'ENTRYPOINT' ||
+        message="$file does not export ENTRYPOINT"
     fi
     echo "$target ($file): $(echo $imports)"
   fi
