@@ -1,5 +1,6 @@
 #include "plugin/FilterHost.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace vxhost {
@@ -19,6 +20,23 @@ std::int32_t ReadInt32(const std::uint8_t* at)
 bool Empty(const THostRect& r) { return r.Top >= r.Bottom || r.Left >= r.Right; }
 
 unsigned char __cdecl NeverAbort() { return 0; }
+
+// For tests/plugin/screenshot.sh: VELLORIA_TEST_BOX_MARK names a file that gets each box's
+// caption when it appears, and the box stays VELLORIA_TEST_BOX_HOLD_MS milliseconds
+// before its button is pressed, so that a picture of it can be taken.
+void HoldForScreenshot(const TSeenBox& box)
+{
+    wchar_t mark[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"VELLORIA_TEST_BOX_MARK", mark, MAX_PATH) == 0)
+        return;
+    if (FILE* file = _wfopen(mark, L"a")) {
+        fwprintf(file, L"%ls\n", box.Caption.c_str());
+        fclose(file);
+    }
+    wchar_t hold[16] = {};
+    if (GetEnvironmentVariableW(L"VELLORIA_TEST_BOX_HOLD_MS", hold, 16) > 0)
+        Sleep(static_cast<DWORD>(_wtoi(hold)));
+}
 void __cdecl NoProgress(std::int32_t, std::int32_t) {}
 
 } // namespace
@@ -261,6 +279,7 @@ BOOL CALLBACK TBoxWatcher::Visit(HWND window, LPARAM self)
     }
     watcher.FBoxes.push_back(box);
     watcher.FPressed.push_back(window);
+    HoldForScreenshot(box);
     const int button = box.Buttons.empty() ? IDOK : box.Buttons.front();
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     return TRUE;
