@@ -217,6 +217,8 @@ std::int16_t TFilterHost::Advance()
     if (!place(r.InRect, r.InLoPlane, r.InHiPlane, r.InData, r.InRowBytes)
         || !place(r.OutRect, r.OutLoPlane, r.OutHiPlane, r.OutData, r.OutRowBytes))
         return -30100;
+    if (r.InData && FRefusal == THostRefusal::HugeRows)
+        r.InRowBytes = 0x7FFFFFF0;
     return hrNoError;
 }
 

@@ -59,8 +59,9 @@ constexpr std::uint32_t FourCC(const char* text)
 // then 16-byte property headers, data padded to 4); nothing when it runs past the end.
 std::optional<TPiPL> ParsePiPL(const std::uint8_t* bytes, std::size_t size);
 
-// What the host does when the filter asks for data.
-enum class THostRefusal { None, Input, Output };
+// What the host does when the filter asks for data: gives it, refuses the input or the
+// output, or gives the input with row bytes that would make an exchange file beyond 4 GB.
+enum class THostRefusal { None, Input, Output, HugeRows };
 
 class TFilterHost {
 public:

@@ -382,6 +382,19 @@ TEST_F(VelloriaPluginTest, NoTemporaryFolderMeansNoFileAndNoProgram)
     EXPECT_TRUE(SameBytes(image, before));
 }
 
+TEST_F(VelloriaPluginTest, ExchangeFileThatCannotBeMadeIsRemovedAndNothingStarts)
+{
+    // Rows that far apart would make a file past the 4 GB the main program can size.
+    THostImage image(12, 12, 3, 0, 2);
+    const THostImage before = image;
+    EXPECT_EQ(Run(L"invert", image, 0, 0, 12, 12, THostRefusal::HugeRows), hrOpenError);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, L"Create temp file error.");
+    EXPECT_FALSE(fs::exists(LogPath));
+    EXPECT_TRUE(SameBytes(image, before));
+    EXPECT_TRUE(TempFolderEmpty()) << "the empty temporary file stayed";
+}
+
 TEST_F(VelloriaPluginTest, PictureThatIsNotRGBIsRefusedBeforeAnythingStarts)
 {
     THostImage image(12, 12, 3, 0, 2);
