@@ -9,6 +9,8 @@
 //   set:<offset>:<n>  writes the inverted result, then the int32 n at offset, exit code 0
 //   truncate          writes the inverted result one byte short, exit code 0
 //   lowercase         writes the inverted result with the magic "pspf", exit code 0
+//   poke              posts WM_APP + 1 to the host's window and WM_QUIT to its thread,
+//                     then does what invert does
 #include <windows.h>
 #include <shellapi.h>
 
@@ -122,6 +124,13 @@ int main()
         return -1;
     if (mode == L"delete")
         return DeleteFileW(file.c_str()) ? 0 : 4;
+    if (mode == L"poke") {
+        const std::wstring host = Environment(L"VELLORIA_STUB_HOST");
+        HWND window = reinterpret_cast<HWND>(static_cast<std::intptr_t>(_wcstoi64(host.c_str(), nullptr, 10)));
+        PostMessageW(window, WM_APP + 1, 0, 0);
+        PostThreadMessageW(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 7, 0);
+        Sleep(500); // the host's wait sees both before the program ends
+    }
     if (!WriteInverted(file, mode == L"crop"))
         return 5;
     if (mode == L"crash")

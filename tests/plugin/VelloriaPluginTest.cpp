@@ -353,6 +353,43 @@ TEST_F(VelloriaPluginTest, PathThatCouldRunSomethingElseRunsNothing)
     }
 }
 
+// The host window's messages while the main program runs: WM_APP + 1 makes the host call
+// the filter again, as a host that ignores its disabled window might.
+THostEntryPoint PokedEntry = nullptr;
+std::int16_t PokedResult = 1;
+WNDPROC StaticProcedure = nullptr;
+
+LRESULT CALLBACK PokedHost(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_APP + 1 && PokedEntry) {
+        THostFilterRecord record{};
+        std::intptr_t data = 0;
+        PokedEntry(hsStart, &record, &data, &PokedResult);
+        return 0;
+    }
+    return CallWindowProcW(StaticProcedure, window, message, wParam, lParam);
+}
+
+TEST_F(VelloriaPluginTest, HostMessagesDuringTheWaitReachTheHostButNoSecondRun)
+{
+    StaticProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PokedHost)));
+    TFilterHost host(PluginFile());
+    PokedEntry = host.EntryPoint();
+    PokedResult = 1;
+    THostImage image(10, 10, 3, 0, 8);
+    const THostImage expected = InvertedInside(image, 0, 0, 10, 10);
+    EXPECT_EQ(Run(L"poke", image, 0, 0, 10, 10), hrNoError);
+    PokedEntry = nullptr;
+    EXPECT_TRUE(SameBytes(image, expected));
+    EXPECT_EQ(PokedResult, hrCanceled) << "the filter ran again inside its own wait";
+    // The quit request taken from the host's queue during the wait is the host's again.
+    MSG message;
+    ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 7u);
+    SetWindowLongPtrW(Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticProcedure));
+}
+
 TEST_F(VelloriaPluginTest, HostThatRefusesItsPixelsGetsItsMessage)
 {
     THostImage image(12, 12, 3, 0, 2);
