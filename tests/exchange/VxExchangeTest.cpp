@@ -185,6 +185,59 @@ TEST_F(VxExchangeTest, EveryTruncationIsRefused)
     EXPECT_TRUE(ParseExchange(good));
 }
 
+// The plug-in's read-back of a result in the main program's layout with one header
+// field damaged: refused before a single byte of the host's buffer changes.
+TEST_F(VxExchangeTest, PluginReadBackRefusesDamagedResultsWithoutTouchingTheHost)
+{
+    const THostPicture picture(5, 3, 3, 17);
+    const std::vector<std::uint8_t> good = LoadAndSaveBack(picture.ExchangeFile());
+    const struct {
+        const char* Name;
+        std::size_t Offset;
+        std::int32_t Value;
+        TExchangeReadBack Expected;
+    } cases[] = {
+        {"header size 0", 4, 0, TExchangeReadBack::Mismatch},
+        {"header size 31", 4, 31, TExchangeReadBack::Mismatch},
+        {"header size past the file", 4, 0x7FFFFFF0, TExchangeReadBack::Mismatch},
+        {"header size -1", 4, -1, TExchangeReadBack::Mismatch},
+        {"mode 1", 8, 1, TExchangeReadBack::Mismatch},
+        {"width 4", 20, 4, TExchangeReadBack::Mismatch},
+        {"height 4", 24, 4, TExchangeReadBack::Mismatch},
+        {"row bytes below width x planes", 28, 14, TExchangeReadBack::Mismatch},
+        {"row bytes 0", 28, 0, TExchangeReadBack::Mismatch},
+        {"row bytes -16", 28, -16, TExchangeReadBack::Mismatch},
+        {"rows past the file", 28, 0x7FFFFFFF, TExchangeReadBack::Mismatch},
+        {"planes 1", 32, 1, TExchangeReadBack::Mismatch},
+        {"planes 2", 32, 2, TExchangeReadBack::Mismatch},
+        {"planes 0", 32, 0, TExchangeReadBack::Mismatch},
+        {"planes -3", 32, -3, TExchangeReadBack::Mismatch},
+        {"planes 6: rows too short", 32, 6, TExchangeReadBack::Mismatch},
+        {"magic", 0, 0x66707370, TExchangeReadBack::NotExchange},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<std::uint8_t> bad = good;
+        std::memcpy(bad.data() + c.Offset, &c.Value, 4);
+        std::vector<std::uint8_t> output(picture.Input.size(), 0x5A);
+        EXPECT_EQ(PluginReadBack(bad, picture.Host, output.data()), c.Expected);
+        EXPECT_EQ(output, std::vector<std::uint8_t>(picture.Input.size(), 0x5A));
+    }
+    std::vector<std::uint8_t> output(picture.Input.size(), 0x5A);
+    EXPECT_EQ(PluginReadBack(good, picture.Host, output.data()), TExchangeReadBack::Copied);
+}
+
+TEST_F(VxExchangeTest, PluginReadBackRefusesEveryTruncationOfAResult)
+{
+    const THostPicture picture(4, 3, 4, 19);
+    const std::vector<std::uint8_t> good = LoadAndSaveBack(picture.ExchangeFile());
+    for (std::size_t n = 0; n < good.size(); ++n) {
+        std::vector<std::uint8_t> output(picture.Input.size(), 0x5A);
+        EXPECT_NE(PluginReadBack(std::span(good.data(), n), picture.Host, output.data()), TExchangeReadBack::Copied) << n;
+        EXPECT_EQ(output, std::vector<std::uint8_t>(picture.Input.size(), 0x5A)) << n;
+    }
+}
+
 TEST_F(VxExchangeTest, PluginRefusesNonsenseHostLayouts)
 {
     EXPECT_FALSE(PluginExchangeSize({ExchangeModeRGB, 0, 0, 0, 5, 3, 9}));
