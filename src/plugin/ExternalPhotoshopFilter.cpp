@@ -59,6 +59,18 @@ private:
     HWND FWindow;
 };
 
+// Set while a round trip runs, cleared however it ends (an allocation may throw).
+class TRunningFlag {
+public:
+    explicit TRunningFlag(bool& flag) : FFlag(flag) { FFlag = true; }
+    TRunningFlag(const TRunningFlag&) = delete;
+    TRunningFlag& operator=(const TRunningFlag&) = delete;
+    ~TRunningFlag() { FFlag = false; }
+
+private:
+    bool& FFlag;
+};
+
 class TProcessHandle {
 public:
     explicit TProcessHandle(HANDLE handle) : FHandle(handle) {}
@@ -164,10 +176,8 @@ PI::OSErr TExternalPhotoshopFilter::Start(PI::FilterRecord* record)
         ReportError(owner, PluginString(PluginStrings::GetImageDataError));
         return PI::openErr;
     }
-    FRunning = true;
-    const PI::OSErr result = RunOnFile(*record, owner, HostImageOf(header));
-    FRunning = false;
-    return result;
+    const TRunningFlag running(FRunning);
+    return RunOnFile(*record, owner, HostImageOf(header));
 }
 
 PI::OSErr TExternalPhotoshopFilter::RunOnFile(PI::FilterRecord& record, HWND owner, const TExchangeHostImage& input)
