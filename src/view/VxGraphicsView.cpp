@@ -263,6 +263,9 @@ LRESULT TVxGraphicsView::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONUP: MouseUp(TVxMouseButton::Left, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
     case WM_RBUTTONUP: MouseUp(TVxMouseButton::Right, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
     case WM_MBUTTONUP: MouseUp(TVxMouseButton::Middle, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
+    case WM_LBUTTONDBLCLK:
+        OfferToControls([&](TVxGraphicsToolControl& c) { return c.DoubleClick(static_cast<TVxShiftState>(wParam), PointOf(lParam)); });
+        return 0;
     case WM_MOUSEMOVE: MouseMove(static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
     case WM_MOUSELEAVE: LeaveHover(); return 0;
     // The default handling passes a turn on to the parent windows but, under Wine, not a

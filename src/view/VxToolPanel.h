@@ -47,11 +47,11 @@ public:
     void SetPanelWidth(int value);
     void SetWrap();
     // A tool's option page below the buttons, owned by this module.
-    template <typename TFrame>
-    TFrame& CreateToolPage(TFrame*& reference)
+    template <typename TFrame, typename... Args>
+    TFrame& CreateToolPage(TFrame*& reference, Args&&... args)
     {
         reference = nullptr;
-        TFrame& frame = CreateOwned<TFrame>(*this, Panel->Handle());
+        TFrame& frame = CreateOwned<TFrame>(*this, Panel->Handle(), std::forward<Args>(args)...);
         reference = &frame;
         FPages.push_back(&frame);
         return frame;
