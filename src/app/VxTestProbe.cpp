@@ -12,6 +12,7 @@
 #include "app/VxMainForm.h"
 #include "app/VxTestHook.h"
 #include "imaging/VxPageMemory.h"
+#include "tools/VxBrushTool.h"
 #include "tools/VxCrop2PlusTool.h"
 #include "tools/VxCropTool.h"
 #include "tools/VxOriginalImageTool.h"
@@ -108,11 +109,35 @@ bool IsSoundDropBlock(const void* block, std::size_t size)
     return false;
 }
 
+// A brush as the painting tools will be made on the brush framework: it paints red
+// through the stroke mask over the picture as it was before the stroke, so a stroke that
+// passes a pixel twice leaves it as one pass does. Chosen by the command PROBEBRUSH.
+class TProbeBrushTool : public TVxBrushTool {
+public:
+    TProbeBrushTool(TVxComponent* owner, IVxGraphicsToolHost& host) : TVxBrushTool(owner, host)
+    {
+        SetCommandName(L"ProbeBrush");
+        AccumulateStroke = true;
+        MainForm->Commands.Add(L"PROBEBRUSH", {0, L"Probe brush"}, -1, {}, TVxMethod<>::Bind<&TProbeBrushTool::ActivateCommand>(this));
+    }
+
+    void PaintEffect(const TRect& rect) override
+    {
+        TVxGraphicsDocument* document = ChangeDocument();
+        if (document && document->ImagePixels())
+            PaintThroughMask(StrokeMask(), document->Backup(), 0xFF0000, rect, *document->ImagePixels());
+    }
+};
+
+TProbeBrushTool* ProbeBrush = nullptr;
+
 // Only the test build links this unit: it hands the program its probe when the
 // environment names a log file.
 void CreateTestProbe()
 {
     if (const char* log = std::getenv("VELLORIA_TEST_PROBE"); log && *log) {
+        if (GraphicsEditor)
+            Application->CreateModule(ProbeBrush, static_cast<IVxGraphicsToolHost&>(*GraphicsEditor));
         TVxTestProbe* probe = nullptr;
         Application->CreateModule(probe, std::filesystem::u8path(log));
     }
@@ -695,6 +720,8 @@ void TVxTestProbe::LogState()
         line += L" tool=none";
     line += L" crop=" + CropText(Crop2PlusTool);
     line += L" plaincrop=" + CropText(CropTool);
+    if (ProbeBrush)
+        line += L" brush=" + std::to_wstring(ProbeBrush->BrushSize());
     if (Crop2PlusTool) {
         line += L" ratio=" + std::to_wstring(Crop2PlusTool->Ratio().Width) + L":" + std::to_wstring(Crop2PlusTool->Ratio().Height);
         if (Crop2PlusTool->Frame) {

@@ -75,6 +75,7 @@ bool TVxGraphicsView::CreateControl(HWND parent, const RECT& bounds)
 
 void TVxGraphicsView::InvalidateImageRect(const TRect& rect)
 {
+    FPicture->PixelsChanged(rect);
     // One device pixel more on every side: the floor mapping can reach a pixel further.
     const TRect window = Mapping().LogicalToDeviceRect(rect);
     InvalidateWindowRect(TRect{window.Left - 1, window.Top - 1, window.Right + 1, window.Bottom + 1});

@@ -24,6 +24,8 @@ public:
 
 private:
     std::unique_ptr<TVxToolbar> FToolbar;
+    int FLaidOutWidth = -1;
+    int FLaidOutCount = -1;
 };
 
 class TVxToolPanelModule : public TVxModuleWithControls {
@@ -35,6 +37,9 @@ public:
 
     void Localize() override;
     void UpdateControls() override;
+    // The tools have put their buttons in by now: the panel takes its room before the
+    // editor opens the first picture and fits it.
+    void Initialize() override;
     void LoadState(TVxSDFReader& reader) override;
     void SaveState(TVxSDFWriter& writer) override;
 

@@ -446,12 +446,13 @@ TEST(VxEditorEndToEndTest, ToolPanelIsShownAndHiddenFromTheViewMenuAndRemembered
     auto state = program.State();
     EXPECT_EQ(state["toolpanel"], "1");
     EXPECT_EQ(state["toolpanel-checked"], "1");
-    // No tool has a button yet: the choice is kept, the empty panel takes no room.
-    EXPECT_EQ(state["toolpanel-shown"], "0");
+    // The tools' buttons fill it.
+    EXPECT_EQ(state["toolpanel-shown"], "1");
     ASSERT_TRUE(program.Command(L"menu:toolpanel"));
     state = program.State();
     EXPECT_EQ(state["toolpanel"], "0");
     EXPECT_EQ(state["toolpanel-checked"], "0");
+    EXPECT_EQ(state["toolpanel-shown"], "0");
     program.Close();
     ASSERT_EQ(program.WaitForExit(), 0u);
     ASSERT_TRUE(program.Start());
@@ -951,7 +952,8 @@ TEST(VxEditorEndToEndTest, FirstRunOpensLargeWithoutEmptyMenusOrPanels)
     EXPECT_GE(w, (work.right - work.left) * 8 / 10);
     EXPECT_GE(h, (work.bottom - work.top) * 8 / 10);
     EXPECT_EQ(state["helpmenu"], "0");
-    EXPECT_EQ(state["toolpanel-shown"], "0");
+    // The panel holds the tools' buttons from the start.
+    EXPECT_EQ(state["toolpanel-shown"], "1");
     program.Close();
     EXPECT_EQ(program.WaitForExit(), 0u);
 }

@@ -19,6 +19,7 @@
 
 #include "VxProgramDriver.h"
 #include "VxProgramFixtures.h"
+#include "tools/VxBrushShapes.h"
 
 namespace {
 
@@ -366,5 +367,93 @@ TEST(VxToolsEndToEndTest, PlainCropToolConfirmsWithItsButtons)
     auto state = program.State();
     EXPECT_EQ(state["picture"], "100x100");
     EXPECT_EQ(state["undo"], "1/1");
+    CloseDiscarding(program);
+}
+
+namespace {
+
+// The status bar's "X|Y|W|H|R|G|B" values as numbers.
+std::vector<int> StatusValues(const std::string& status)
+{
+    std::vector<int> values;
+    std::istringstream parts(status);
+    for (std::string part; std::getline(parts, part, '|');)
+        values.push_back(part.empty() ? -1 : std::stoi(part));
+    return values;
+}
+
+} // namespace
+
+TEST(VxToolsEndToEndTest, BrushStrokeKeepsTheLargerWeightAndSizeKeysKeepTheLimits)
+{
+    TProgram program("Brush");
+    program.OpenPicture();
+    ASSERT_TRUE(program.Command(L"run:PROBEBRUSH"));
+    auto state = program.State();
+    ASSERT_EQ(state["tool"], "ProbeBrush");
+    EXPECT_EQ(state["brush"], "10");
+
+    // Page Up to the largest size and once more; Page Down back.
+    for (int i = 0; i < 41; ++i)
+        ASSERT_TRUE(program.Command(L"key:33"));
+    EXPECT_EQ(program.State()["brush"], "50");
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(program.Command(L"key:34"));
+    EXPECT_EQ(program.State()["brush"], "10");
+
+    // Out and back along a row: the pixels near the start are stamped twice.
+    ASSERT_TRUE(program.Mouse(L"move", 100, 100));
+    ASSERT_TRUE(program.Mouse(L"down", 100, 100));
+    for (int x : {110, 120, 110, 100})
+        ASSERT_TRUE(program.Mouse(L"drag", x, 100));
+    ASSERT_TRUE(program.Mouse(L"up", 100, 100));
+    state = program.State();
+    EXPECT_EQ(state["undo"], "1/1");
+
+    TVxPixelMask brush;
+    BuildLinearBrush(brush, 10, 128, 255);
+    for (const auto& [x, y] : {std::pair{100, 100}, std::pair{100, 104}, std::pair{98, 97}, std::pair{104, 103}}) {
+        SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+        ASSERT_TRUE(program.Mouse(L"move", x, y));
+        const std::vector<int> status = StatusValues(program.State()["status"]);
+        ASSERT_EQ(status.size(), 7u);
+        // Only the stamps at x = 100 reach these pixels; twice over keeps one weight.
+        const int w = *brush.ValueAt(x - 100 + 5, y - 100 + 5);
+        const int source[3] = {x & 255, y & 255, (x + y) & 255};
+        const int paint[3] = {255, 0, 0};
+        for (int c = 0; c < 3; ++c) {
+            const int expected = w == 255 ? paint[c] : source[c] + ((w * (paint[c] - source[c])) >> 8);
+            EXPECT_EQ(status[4 + c], expected) << "channel " << c << " weight " << w;
+        }
+    }
+
+    ASSERT_TRUE(program.Command(L"menu:undo"));
+    ASSERT_TRUE(program.Mouse(L"move", 100, 100));
+    const std::vector<int> status = StatusValues(program.State()["status"]);
+    ASSERT_EQ(status.size(), 7u);
+    EXPECT_EQ(status[4], 100);
+    EXPECT_EQ(status[5], 100);
+    EXPECT_EQ(status[6], 200);
+    CloseDiscarding(program);
+}
+
+TEST(VxToolsEndToEndTest, BrushOutlineOverAPhotograph)
+{
+    const fs::path photo = HostPath("/usr/share/backgrounds/mate/nature/Garden.jpg");
+    if (!fs::exists(photo))
+        GTEST_SKIP() << "mate-backgrounds is not installed";
+    TProgram program("Outline");
+    ASSERT_TRUE(program.Start(photo.wstring()));
+    ASSERT_TRUE(program.Command(L"run:PROBEBRUSH"));
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(program.Command(L"key:33"));
+    auto state = program.State();
+    EXPECT_EQ(state["brush"], "40");
+    const std::string client = state["client"];
+    const int cx = std::stoi(client.substr(0, client.find(','))) / 2;
+    const int cy = std::stoi(client.substr(client.find(',') + 1)) / 2;
+    ASSERT_TRUE(program.Command(L"mouse:move," + std::to_wstring(cx) + L"," + std::to_wstring(cy)));
+    SaveScreenshot(program.Window(), L"brush-outline");
+    EXPECT_EQ(program.State()["undo"], "0/0"); // moving paints nothing
     CloseDiscarding(program);
 }
