@@ -170,6 +170,12 @@ TVxCrop2PlusTool::TVxCrop2PlusTool(TVxComponent* owner, IVxGraphicsToolHost& hos
     }
 }
 
+TVxCrop2PlusTool::~TVxCrop2PlusTool()
+{
+    if (Crop2PlusTool == this)
+        Crop2PlusTool = nullptr;
+}
+
 bool TVxCrop2PlusTool::PerformCrop(const TRect& rect, TVxGraphicsView* view)
 {
     TVxGraphicsDocument* document = view ? &view->Document() : (GraphicsEditor ? GraphicsEditor->ActiveGraphicsDocument() : nullptr);

@@ -52,6 +52,7 @@ private:
 class TVxCrop2PlusTool : public TVxCustomCropTool {
 public:
     TVxCrop2PlusTool(TVxComponent* owner, IVxGraphicsToolHost& host);
+    ~TVxCrop2PlusTool() override;
 
     bool PerformCrop(const TRect& rect, TVxGraphicsView* view) override;
     void Activate() override;

@@ -67,6 +67,12 @@ TVxCropTool::TVxCropTool(TVxComponent* owner, IVxGraphicsToolHost& host) : TVxCu
     }
 }
 
+TVxCropTool::~TVxCropTool()
+{
+    if (CropTool == this)
+        CropTool = nullptr;
+}
+
 bool TVxCropTool::PerformCrop(const TRect& rect, TVxGraphicsView* view)
 {
     TVxGraphicsDocument* document = view ? &view->Document() : (GraphicsEditor ? GraphicsEditor->ActiveGraphicsDocument() : nullptr);

@@ -28,6 +28,7 @@ public:
     static constexpr TVxGuid StateIdentifier{0xFA533C1A, 0xB74B, 0x486B, {0xBB, 0x5E, 0x7A, 0xEA, 0x47, 0x60, 0x8D, 0x79}};
 
     TVxCropTool(TVxComponent* owner, IVxGraphicsToolHost& host);
+    ~TVxCropTool() override;
 
     bool PerformCrop(const TRect& rect, TVxGraphicsView* view) override;
     void Activate() override;

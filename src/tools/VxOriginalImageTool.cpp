@@ -25,6 +25,12 @@ TVxOriginalImageTool::TVxOriginalImageTool(TVxComponent* owner, IVxGraphicsToolH
     }
 }
 
+TVxOriginalImageTool::~TVxOriginalImageTool()
+{
+    if (OriginalImageTool == this)
+        OriginalImageTool = nullptr;
+}
+
 bool TVxOriginalImageTool::ButtonPushed() const
 {
     if (!OriginalImageToolButton || !GraphicsEditor)

@@ -8,6 +8,7 @@
 class TVxOriginalImageTool : public TVxGraphicsTool {
 public:
     TVxOriginalImageTool(TVxComponent* owner, IVxGraphicsToolHost& host);
+    ~TVxOriginalImageTool() override;
 
     void UpdateControls() override;
     // Takes over and remembers the tool it replaces, unless it is already current: a
