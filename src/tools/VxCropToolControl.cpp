@@ -78,7 +78,10 @@ void TVxCustomCropTool::Perform(TVxCropToolControl& control)
 void TVxCustomCropTool::Cancel(TVxCropToolControl& control)
 {
     control.Reset();
-    CancelChange();
+    // A crop changes no pixel before it is performed, so its open change is closed as it
+    // is: cancelling would copy the whole picture back from the backup and make the view
+    // rebuild its reduced copy, for nothing.
+    EndChange();
 }
 
 void TVxCustomCropTool::DocumentClosing(TVxGraphicsDocument&)
