@@ -12,8 +12,8 @@
 #include <functional>
 #include <vector>
 
-#include "imaging/VxBitmapDeviceWin32.h"
 #include "editor/VxGraphicsDocument.h"
+#include "imaging/VxBitmapDeviceWin32.h"
 #include "tools/VxBrushTool.h"
 #include "view/VxGraphicsView.h"
 #include "view/VxZoomSteps.h"
@@ -34,7 +34,8 @@ public:
     std::wstring ApplicationTitle() const override { return L"Velloria"; }
     TVxButton ShowMessage(const std::wstring&, TVxMessageKind) override { return TVxButton::Ok; }
     std::optional<std::filesystem::path> RunOpenDialog(const TVxFileFormatArray&) override { return std::nullopt; }
-    std::optional<TVxSaveChoice> RunSaveDialog(const TVxFileFormatArray&, const std::filesystem::path&, std::int32_t) override
+    std::optional<TVxSaveChoice> RunSaveDialog(const TVxFileFormatArray&, const std::filesystem::path&,
+                                               std::int32_t) override
     {
         return std::nullopt;
     }
@@ -111,7 +112,8 @@ void Report(const char* name, int runs, const std::function<void(int)>& step)
         times.push_back(Milliseconds(start, stop));
     }
     std::sort(times.begin(), times.end());
-    std::printf("%-52s median %8.2f ms   worst %8.2f ms   (%d steps)\n", name, times[times.size() / 2], times.back(), runs);
+    std::printf("%-52s median %8.2f ms   worst %8.2f ms   (%d steps)\n", name, times[times.size() / 2], times.back(),
+                runs);
     std::fflush(stdout);
 }
 
@@ -182,9 +184,11 @@ int wmain()
         for (int size : {10, 50}) {
             brush.SetBrushSize(size);
             char name[96];
-            std::snprintf(name, sizeof name, "pointer move only, zoom %d/%d, brush %d", zoom.Numerator, zoom.Denominator, size);
+            std::snprintf(name, sizeof name, "pointer move only, zoom %d/%d, brush %d", zoom.Numerator,
+                          zoom.Denominator, size);
             stroke(name, false);
-            std::snprintf(name, sizeof name, "stroke step, zoom %d/%d, brush %d", zoom.Numerator, zoom.Denominator, size);
+            std::snprintf(name, sizeof name, "stroke step, zoom %d/%d, brush %d", zoom.Numerator, zoom.Denominator,
+                          size);
             stroke(name, true);
         }
     }

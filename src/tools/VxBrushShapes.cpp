@@ -66,7 +66,9 @@ void BuildLinearBrush(TVxPixelMask& mask, std::int32_t size, std::int32_t hardne
             const double m = std::sqrt(static_cast<double>(e * e + f * f));
             if (m > outer)
                 break; // further along this row only lies farther out
-            SetMirrored(mask, d, e, f, m <= inner ? static_cast<std::uint8_t>(value) : RoundWeight((outer - m) / (outer - inner) * value));
+            SetMirrored(mask, d, e, f,
+                        m <= inner ? static_cast<std::uint8_t>(value)
+                                   : RoundWeight((outer - m) / (outer - inner) * value));
         }
 }
 
@@ -91,8 +93,10 @@ void PaintThroughMask(const TVxPixelMask& mask, const TVxPixels& source, std::ui
 {
     if (source.Format() != fmtBGR24 || destination.Format() != fmtBGR24)
         return;
-    const TRect area = IntersectRect(IntersectRect(rect, mask.GetBounds()), IntersectRect(source.GetBounds(), destination.GetBounds()));
-    const std::int32_t paint[3] = {static_cast<std::int32_t>(color & 0xFF), static_cast<std::int32_t>((color >> 8) & 0xFF),
+    const TRect area = IntersectRect(IntersectRect(rect, mask.GetBounds()),
+                                     IntersectRect(source.GetBounds(), destination.GetBounds()));
+    const std::int32_t paint[3] = {static_cast<std::int32_t>(color & 0xFF),
+                                   static_cast<std::int32_t>((color >> 8) & 0xFF),
                                    static_cast<std::int32_t>((color >> 16) & 0xFF)};
     for (std::int32_t y = area.Top; y < area.Bottom; ++y) {
         const std::uint8_t* weights = mask.ValueAt(area.Left, y);
@@ -104,7 +108,8 @@ void PaintThroughMask(const TVxPixelMask& mask, const TVxPixels& source, std::ui
                 continue;
             for (int c = 0; c < 3; ++c)
                 // An arithmetic shift floors a negative difference, as the division rule asks.
-                to[c] = w == 255 ? static_cast<std::uint8_t>(paint[c]) : static_cast<std::uint8_t>(from[c] + ((w * (paint[c] - from[c])) >> 8));
+                to[c] = w == 255 ? static_cast<std::uint8_t>(paint[c])
+                                 : static_cast<std::uint8_t>(from[c] + ((w * (paint[c] - from[c])) >> 8));
         }
     }
 }

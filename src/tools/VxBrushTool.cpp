@@ -49,7 +49,8 @@ void TVxBrushTool::TrackBarScrolled(HWND bar)
 void TVxBrushTool::ExecuteCommand(const std::wstring& name, bool& handled)
 {
     std::wstring prefix = CommandName() + L"HARDNESS";
-    std::transform(prefix.begin(), prefix.end(), prefix.begin(), [](wchar_t c) { return static_cast<wchar_t>(towupper(c)); });
+    std::transform(prefix.begin(), prefix.end(), prefix.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(towupper(c)); });
     if (name.rfind(prefix, 0) == 0 && (name.size() == prefix.size() || name[prefix.size()] == L' ')) {
         if (name.size() > prefix.size())
             SetHardness(static_cast<std::int32_t>(std::wcstol(name.c_str() + prefix.size() + 1, nullptr, 10)));
@@ -61,7 +62,8 @@ void TVxBrushTool::ExecuteCommand(const std::wstring& name, bool& handled)
 
 TRect BrushOutlineRect(const TVxMapMode& mapping, const TPoint& brushPoint, std::int32_t size)
 {
-    const TRect pixel = mapping.LogicalToDeviceRect(TRect{brushPoint.X, brushPoint.Y, brushPoint.X + 1, brushPoint.Y + 1});
+    const TRect pixel =
+        mapping.LogicalToDeviceRect(TRect{brushPoint.X, brushPoint.Y, brushPoint.X + 1, brushPoint.Y + 1});
     const TRect square = mapping.LogicalToDeviceRect(TRect{0, 0, size, size});
     const std::int32_t w = std::max(1, square.Width());
     const std::int32_t h = std::max(1, square.Height());

@@ -17,12 +17,24 @@ namespace {
 constexpr int CropImageIndex = 24;
 
 // Format names are the same in every language.
-const wchar_t* const FotoItems[] = {L"1x1 ", L"1x2 (15x30)", L"2x1 (30x15)", L"1x3 (30x90)", L"3x1 (90x30)",
-                                    L"2x3 (4x6 6x9 10x15 20x30 30x45)", L"3x2 (6x9 9x6 15x10 30x20 45x30)",
-                                    L"3x4 (9x12 15x20 30x40)", L"4x3 (12x9 20x15 40x30)", L"4x5 (20x25)", L"5x4 (25x20)",
-                                    L"5x7 (9x13 13x18)", L"7x5 (13x9 18x13)"};
-const wchar_t* const ScreenItems[] = {L"4x3 (1024x768 1152x864 1280x960)", L"5x3 (1280x768)", L"5x4 (1240x1024)",
-                                      L"12x7 (1024x600)", L"16x9 (1366x768 1600x900 1920x1080)",
+const wchar_t* const FotoItems[] = {L"1x1 ",
+                                    L"1x2 (15x30)",
+                                    L"2x1 (30x15)",
+                                    L"1x3 (30x90)",
+                                    L"3x1 (90x30)",
+                                    L"2x3 (4x6 6x9 10x15 20x30 30x45)",
+                                    L"3x2 (6x9 9x6 15x10 30x20 45x30)",
+                                    L"3x4 (9x12 15x20 30x40)",
+                                    L"4x3 (12x9 20x15 40x30)",
+                                    L"4x5 (20x25)",
+                                    L"5x4 (25x20)",
+                                    L"5x7 (9x13 13x18)",
+                                    L"7x5 (13x9 18x13)"};
+const wchar_t* const ScreenItems[] = {L"4x3 (1024x768 1152x864 1280x960)",
+                                      L"5x3 (1280x768)",
+                                      L"5x4 (1240x1024)",
+                                      L"12x7 (1024x600)",
+                                      L"16x9 (1366x768 1600x900 1920x1080)",
                                       L"16x10 (1280x800 1440x900 1920x1200)"};
 
 void FillCombo(HWND combo, const wchar_t* const* items, std::size_t count)
@@ -43,13 +55,17 @@ std::wstring SelectedText(HWND combo)
     return text;
 }
 
-void ShowControl(HWND control, bool shown) { ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE); }
+void ShowControl(HWND control, bool shown)
+{
+    ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+}
 
 } // namespace
 
 // ---------------------------------------------------------------- TVxCrop2PlusFrame
 
-TVxCrop2PlusFrame::TVxCrop2PlusFrame(TVxComponent* owner, HWND parent, TVxCrop2PlusTool& tool) : TVxFrame(owner, parent), FTool(tool)
+TVxCrop2PlusFrame::TVxCrop2PlusFrame(TVxComponent* owner, HWND parent, TVxCrop2PlusTool& tool)
+    : TVxFrame(owner, parent), FTool(tool)
 {
     const int w = ScaleForDpi(180);
     const int line = ScaleForDpi(20);
@@ -68,19 +84,23 @@ TVxCrop2PlusFrame::TVxCrop2PlusFrame(TVxComponent* owner, HWND parent, TVxCrop2P
     const int label = ScaleForDpi(60);
     const int edit = ScaleForDpi(70);
     AddPanelControl(h, L"STATIC", SS_LEFT, 4, top + 3, label, line, idWidthLabel);
-    AddPanelControl(h, L"EDIT", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, 8 + label, top, edit, line + 2, idWidthEdit, WS_EX_CLIENTEDGE);
-    AddPanelControl(h, L"STATIC", SS_LEFT, 4, top + line + 9, label, line, idHeightLabel);
-    AddPanelControl(h, L"EDIT", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, 8 + label, top + line + 6, edit, line + 2, idHeightEdit,
+    AddPanelControl(h, L"EDIT", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, 8 + label, top, edit, line + 2, idWidthEdit,
                     WS_EX_CLIENTEDGE);
+    AddPanelControl(h, L"STATIC", SS_LEFT, 4, top + line + 9, label, line, idHeightLabel);
+    AddPanelControl(h, L"EDIT", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, 8 + label, top + line + 6, edit, line + 2,
+                    idHeightEdit, WS_EX_CLIENTEDGE);
     for (const auto& [spin, buddy] : {std::pair{idWidthSpin, idWidthEdit}, std::pair{idHeightSpin, idHeightEdit}}) {
-        HWND updown = AddPanelControl(h, UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0, spin);
+        HWND updown = AddPanelControl(
+            h, UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0, spin);
         SendMessageW(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(buddy)), 0);
         SendMessageW(updown, UDM_SETRANGE32, 1, 65535);
         SendMessageW(updown, UDM_SETPOS32, 0, 1);
     }
-    FillCombo(AddPanelControl(h, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 4, top, w, 12 * line, idFotoCombo),
-              FotoItems, std::size(FotoItems));
-    FillCombo(AddPanelControl(h, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 4, top, w, 12 * line, idScreenCombo),
+    FillCombo(
+        AddPanelControl(h, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 4, top, w, 12 * line, idFotoCombo),
+        FotoItems, std::size(FotoItems));
+    FillCombo(AddPanelControl(h, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 4, top, w, 12 * line,
+                              idScreenCombo),
               ScreenItems, std::size(ScreenItems));
     AddPanelControl(h, L"STATIC", SS_LEFT, 4, top + line + 8, w, line, idCurrentResolution);
     ShowModePanels();
@@ -90,7 +110,8 @@ void TVxCrop2PlusFrame::Localize()
 {
     TVxLocalizer& l = Localizer();
     SetControlText(Control(idTitle), l.GetString(135, L"Crop"));
-    SetControlText(Control(idDescription), l.GetString(2900, L"Choose the proportions, then drag a frame over the picture."));
+    SetControlText(Control(idDescription),
+                   l.GetString(2900, L"Choose the proportions, then drag a frame over the picture."));
     SetControlText(Control(idSidesRatioGroupBox), l.GetString(2901, L"Sides Ratio"));
     SetControlText(Control(idFree), l.GetString(2902, L"Loose"));
     SetControlText(Control(idFoto), l.GetString(2903, L"Print formats"));
@@ -116,7 +137,8 @@ void TVxCrop2PlusFrame::ShowModePanels()
     ShowControl(Control(idScreenCombo), mode == 2);
     ShowControl(Control(idCurrentResolution), mode == 2);
     const std::wstring resolution = Localizer().GetString(2890, L"Current resolution") + L": " +
-                                    std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"x" + std::to_wstring(GetSystemMetrics(SM_CYSCREEN));
+                                    std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"x" +
+                                    std::to_wstring(GetSystemMetrics(SM_CYSCREEN));
     SetControlText(Control(idCurrentResolution), resolution);
 }
 
@@ -178,7 +200,8 @@ TVxCrop2PlusTool::~TVxCrop2PlusTool()
 
 bool TVxCrop2PlusTool::PerformCrop(const TRect& rect, TVxGraphicsView* view)
 {
-    TVxGraphicsDocument* document = view ? &view->Document() : (GraphicsEditor ? GraphicsEditor->ActiveGraphicsDocument() : nullptr);
+    TVxGraphicsDocument* document =
+        view ? &view->Document() : (GraphicsEditor ? GraphicsEditor->ActiveGraphicsDocument() : nullptr);
     if (!document)
         return false;
     return ::PerformCrop<TVxCrop2PlusCommandState>(*this, *document, view, rect);
@@ -233,15 +256,22 @@ void TVxCrop2PlusTool::SetRatio(int mode)
     FRatio = TVxSideRatio{};
     if (!Frame || mode == 0)
         return;
-    const std::wstring text = SelectedText(Frame->Control(mode == 1 ? TVxCrop2PlusFrame::idFotoCombo : TVxCrop2PlusFrame::idScreenCombo));
+    const std::wstring text =
+        SelectedText(Frame->Control(mode == 1 ? TVxCrop2PlusFrame::idFotoCombo : TVxCrop2PlusFrame::idScreenCombo));
     // An item that does not parse leaves the proportions free rather than dividing by 0.
     if (const std::optional<TVxSideRatio> ratio = ParseSideRatio(text))
         FRatio = *ratio;
 }
 
-void TVxCrop2PlusTool::WidthEditChange() { ApplySideBox(true); }
+void TVxCrop2PlusTool::WidthEditChange()
+{
+    ApplySideBox(true);
+}
 
-void TVxCrop2PlusTool::HeightEditChange() { ApplySideBox(false); }
+void TVxCrop2PlusTool::HeightEditChange()
+{
+    ApplySideBox(false);
+}
 
 void TVxCrop2PlusTool::ApplySideBox(bool width)
 {

@@ -40,8 +40,10 @@ void TVxCropCommandState::Redo()
     BroadcastStateRestored();
 }
 
-bool PerformCropWith(TVxGraphicsToolBase& tool, TVxGraphicsDocument& document, TVxGraphicsDocumentView* view, const TRect& rect,
-                     std::unique_ptr<TVxCropCommandState> (*makeState)(TVxGraphicsToolBase&, const TRect&, TVxGraphicsDocument&))
+bool PerformCropWith(TVxGraphicsToolBase& tool, TVxGraphicsDocument& document, TVxGraphicsDocumentView* view,
+                     const TRect& rect,
+                     std::unique_ptr<TVxCropCommandState> (*makeState)(TVxGraphicsToolBase&, const TRect&,
+                                                                       TVxGraphicsDocument&))
 {
     const TVxPixels* image = document.ImagePixels();
     if (!image || !CropMeetsPicture(rect, image->GetBounds()))

@@ -34,16 +34,21 @@ public:
 // clean state stay as they were). Out of memory, the editor says so and the document is
 // left as it was. True when the picture was cropped.
 template <typename TState = TVxCropCommandState>
-bool PerformCrop(TVxGraphicsToolBase& tool, TVxGraphicsDocument& document, TVxGraphicsDocumentView* view, const TRect& rect);
+bool PerformCrop(TVxGraphicsToolBase& tool, TVxGraphicsDocument& document, TVxGraphicsDocumentView* view,
+                 const TRect& rect);
 
-bool PerformCropWith(TVxGraphicsToolBase& tool, TVxGraphicsDocument& document, TVxGraphicsDocumentView* view, const TRect& rect,
-                     std::unique_ptr<TVxCropCommandState> (*makeState)(TVxGraphicsToolBase&, const TRect&, TVxGraphicsDocument&));
+bool PerformCropWith(TVxGraphicsToolBase& tool, TVxGraphicsDocument& document, TVxGraphicsDocumentView* view,
+                     const TRect& rect,
+                     std::unique_ptr<TVxCropCommandState> (*makeState)(TVxGraphicsToolBase&, const TRect&,
+                                                                       TVxGraphicsDocument&));
 
 template <typename TState>
-bool PerformCrop(TVxGraphicsToolBase& tool, TVxGraphicsDocument& document, TVxGraphicsDocumentView* view, const TRect& rect)
+bool PerformCrop(TVxGraphicsToolBase& tool, TVxGraphicsDocument& document, TVxGraphicsDocumentView* view,
+                 const TRect& rect)
 {
-    return PerformCropWith(tool, document, view, rect,
-                           [](TVxGraphicsToolBase& t, const TRect& r, TVxGraphicsDocument& d) -> std::unique_ptr<TVxCropCommandState> {
-                               return std::make_unique<TState>(&t, r, d);
-                           });
+    return PerformCropWith(
+        tool, document, view, rect,
+        [](TVxGraphicsToolBase& t, const TRect& r, TVxGraphicsDocument& d) -> std::unique_ptr<TVxCropCommandState> {
+            return std::make_unique<TState>(&t, r, d);
+        });
 }

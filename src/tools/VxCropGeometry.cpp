@@ -61,23 +61,36 @@ TPoint CropHandlePoint(const TRect& r, TVxCropPart part)
     const std::int32_t midX = (r.Left + r.Right) / 2;
     const std::int32_t midY = (r.Top + r.Bottom) / 2;
     switch (part) {
-    case cpTopLeft: return {r.Left, r.Top};
-    case cpTopRight: return {r.Right, r.Top};
-    case cpBottomRight: return {r.Right, r.Bottom};
-    case cpBottomLeft: return {r.Left, r.Bottom};
-    case cpTop: return {midX, r.Top};
-    case cpBottom: return {midX, r.Bottom};
-    case cpLeft: return {r.Left, midY};
-    case cpRight: return {r.Right, midY};
-    default: return {midX, midY};
+    case cpTopLeft:
+        return {r.Left, r.Top};
+    case cpTopRight:
+        return {r.Right, r.Top};
+    case cpBottomRight:
+        return {r.Right, r.Bottom};
+    case cpBottomLeft:
+        return {r.Left, r.Bottom};
+    case cpTop:
+        return {midX, r.Top};
+    case cpBottom:
+        return {midX, r.Bottom};
+    case cpLeft:
+        return {r.Left, midY};
+    case cpRight:
+        return {r.Right, midY};
+    default:
+        return {midX, midY};
     }
 }
 
-TRect CropHandleSquare(const TPoint& c) { return TRect{c.X - 4, c.Y - 4, c.X + 5, c.Y + 5}; }
+TRect CropHandleSquare(const TPoint& c)
+{
+    return TRect{c.X - 4, c.Y - 4, c.X + 5, c.Y + 5};
+}
 
 TVxCropPart CropHitTest(const TRect& screenRect, const TPoint& point)
 {
-    static constexpr TVxCropPart order[] = {cpTopLeft, cpTop, cpTopRight, cpRight, cpBottomLeft, cpBottom, cpBottomRight, cpLeft};
+    static constexpr TVxCropPart order[] = {cpTopLeft,    cpTop,    cpTopRight,    cpRight,
+                                            cpBottomLeft, cpBottom, cpBottomRight, cpLeft};
     for (TVxCropPart part : order)
         if (CropHandleSquare(CropHandlePoint(screenRect, part)).Contains(point.X, point.Y))
             return part;
@@ -120,7 +133,8 @@ TRect ApplyProportion(const TRect& rect, TVxCropPart part, const TVxSideRatio& r
         r.Left = r.Right - byWidth * a;
         r.Top = r.Bottom - byWidth * b;
         break;
-    default: break;
+    default:
+        break;
     }
     return r;
 }
@@ -222,4 +236,7 @@ TVxSideBoxResult ApplyHeightBox(const TRect& rect, std::wstring_view text, std::
     return {TRect{result.Rect.Top, result.Rect.Left, result.Rect.Bottom, result.Rect.Right}, result.Shown};
 }
 
-bool CropMeetsPicture(const TRect& rect, const TRect& picture) { return !IntersectRect(rect, picture).IsEmpty(); }
+bool CropMeetsPicture(const TRect& rect, const TRect& picture)
+{
+    return !IntersectRect(rect, picture).IsEmpty();
+}

@@ -38,10 +38,10 @@ void DarkenOutside(TVxPixels& surface, const TRect& picture, const TRect& crop, 
         DarkenRect(surface, area);
         return;
     }
-    DarkenRect(surface, TRect{area.Left, area.Top, area.Right, inner.Top});          // above
-    DarkenRect(surface, TRect{area.Left, inner.Top, inner.Left, inner.Bottom});      // left
-    DarkenRect(surface, TRect{inner.Right, inner.Top, area.Right, inner.Bottom});    // right
-    DarkenRect(surface, TRect{area.Left, inner.Bottom, area.Right, area.Bottom});    // below
+    DarkenRect(surface, TRect{area.Left, area.Top, area.Right, inner.Top});       // above
+    DarkenRect(surface, TRect{area.Left, inner.Top, inner.Left, inner.Bottom});   // left
+    DarkenRect(surface, TRect{inner.Right, inner.Top, area.Right, inner.Bottom}); // right
+    DarkenRect(surface, TRect{area.Left, inner.Bottom, area.Right, area.Bottom}); // below
 }
 
 void InvertHandle(TVxPixels& surface, const TPoint& c, const TRect& clip)
@@ -75,7 +75,8 @@ void DottedFrame(TVxPixels& surface, const TRect& r, const TRect& clip)
 
 void DrawCropHandles(TVxPixels& surface, const TRect& crop, const TRect& clip)
 {
-    static constexpr TVxCropPart order[] = {cpTop, cpTopLeft, cpRight, cpTopRight, cpBottom, cpBottomLeft, cpLeft, cpBottomRight};
+    static constexpr TVxCropPart order[] = {cpTop,    cpTopLeft,    cpRight, cpTopRight,
+                                            cpBottom, cpBottomLeft, cpLeft,  cpBottomRight};
     for (TVxCropPart part : order)
         InvertHandle(surface, CropHandlePoint(crop, part), clip);
 }

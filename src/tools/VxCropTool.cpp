@@ -27,13 +27,15 @@ TVxCropFrame::TVxCropFrame(TVxComponent* owner, HWND parent, TVxCropTool& tool) 
     const int top = 8 + 4 * line;
     const int button = ScaleForDpi(80);
     AddPanelControl(Handle(), L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 4, top, button, ScaleForDpi(24), idCropButton);
-    AddPanelControl(Handle(), L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 8 + button, top, button, ScaleForDpi(24), idCancelButton);
+    AddPanelControl(Handle(), L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 8 + button, top, button, ScaleForDpi(24),
+                    idCancelButton);
 }
 
 void TVxCropFrame::Localize()
 {
     SetControlText(Control(idTitle), Localizer().GetString(135, L"Crop"));
-    SetControlText(Control(idDescription), Localizer().GetString(2029, L"Drag a frame over the picture, then press OK to crop."));
+    SetControlText(Control(idDescription),
+                   Localizer().GetString(2029, L"Drag a frame over the picture, then press OK to crop."));
     SetControlText(Control(idCropButton), Localizer().GetString(1, L"Ok"));
     SetControlText(Control(idCancelButton), Localizer().GetString(2, L"Cancel"));
 }
@@ -42,8 +44,12 @@ LRESULT TVxCropFrame::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
-        case idCropButton: FTool.CropButtonClick(); return 0;
-        case idCancelButton: FTool.CancelButtonClick(); return 0;
+        case idCropButton:
+            FTool.CropButtonClick();
+            return 0;
+        case idCancelButton:
+            FTool.CancelButtonClick();
+            return 0;
         }
     }
     return TVxFrame::WndProc(message, wParam, lParam);
@@ -75,7 +81,8 @@ TVxCropTool::~TVxCropTool()
 
 bool TVxCropTool::PerformCrop(const TRect& rect, TVxGraphicsView* view)
 {
-    TVxGraphicsDocument* document = view ? &view->Document() : (GraphicsEditor ? GraphicsEditor->ActiveGraphicsDocument() : nullptr);
+    TVxGraphicsDocument* document =
+        view ? &view->Document() : (GraphicsEditor ? GraphicsEditor->ActiveGraphicsDocument() : nullptr);
     if (!document)
         return false;
     return ::PerformCrop<TVxCropCommandState>(*this, *document, view, rect);

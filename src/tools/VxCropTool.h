@@ -25,7 +25,8 @@ private:
 
 class TVxCropTool : public TVxCustomCropTool {
 public:
-    static constexpr TVxGuid StateIdentifier{0xFA533C1A, 0xB74B, 0x486B, {0xBB, 0x5E, 0x7A, 0xEA, 0x47, 0x60, 0x8D, 0x79}};
+    static constexpr TVxGuid StateIdentifier{
+        0xFA533C1A, 0xB74B, 0x486B, {0xBB, 0x5E, 0x7A, 0xEA, 0x47, 0x60, 0x8D, 0x79}};
 
     TVxCropTool(TVxComponent* owner, IVxGraphicsToolHost& host);
     ~TVxCropTool() override;

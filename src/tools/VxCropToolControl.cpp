@@ -26,16 +26,22 @@ void RegisterCropCursors()
 std::int32_t PartCursor(TVxCropPart part)
 {
     switch (part) {
-    case cpInside: return crSizeAll;
+    case cpInside:
+        return crSizeAll;
     case cpTopRight:
-    case cpBottomLeft: return crSizeNESW;
+    case cpBottomLeft:
+        return crSizeNESW;
     case cpBottomRight:
-    case cpTopLeft: return crSizeNWSE;
+    case cpTopLeft:
+        return crSizeNWSE;
     case cpRight:
-    case cpLeft: return crSizeWE;
+    case cpLeft:
+        return crSizeWE;
     case cpTop:
-    case cpBottom: return crSizeNS;
-    default: return 0;
+    case cpBottom:
+        return crSizeNS;
+    default:
+        return 0;
     }
 }
 
@@ -100,9 +106,15 @@ TRect TVxCropToolControl::WorkArea() const
     return area;
 }
 
-TRect TVxCropToolControl::ScreenRect() const { return View().Mapping().LogicalToDeviceRect(CropRect); }
+TRect TVxCropToolControl::ScreenRect() const
+{
+    return View().Mapping().LogicalToDeviceRect(CropRect);
+}
 
-TPoint TVxCropToolControl::ImagePoint(const TPoint& windowPoint) const { return View().Mapping().DeviceToLogical(windowPoint); }
+TPoint TVxCropToolControl::ImagePoint(const TPoint& windowPoint) const
+{
+    return View().Mapping().DeviceToLogical(windowPoint);
+}
 
 void TVxCropToolControl::GetOutlineRect(const TVxMapMode& mapping, TRect& rect) const
 {
@@ -225,7 +237,10 @@ void TVxCropToolControl::ChangeRect(const TRect& rect)
     CropTool().RectChanged(*this);
 }
 
-void TVxCropToolControl::SetCropRect(const TRect& rect) { ChangeRect(rect); }
+void TVxCropToolControl::SetCropRect(const TRect& rect)
+{
+    ChangeRect(rect);
+}
 
 void TVxCropToolControl::Reset()
 {

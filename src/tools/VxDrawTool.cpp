@@ -97,11 +97,13 @@ void TVxDrawTool::TrackBarScrolled(HWND bar)
 void TVxDrawTool::ExecuteCommand(const std::wstring& name, bool& handled)
 {
     std::wstring upper = CommandName();
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](wchar_t c) { return static_cast<wchar_t>(towupper(c)); });
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(towupper(c)); });
     for (const auto& [suffix, setter] : {std::pair{std::wstring(L"SIZE"), &TVxDrawTool::SetBrushSize},
                                          std::pair{std::wstring(L"OPACITY"), &TVxDrawTool::SetOpacity}}) {
         const std::wstring prefix = upper + suffix;
-        if (!upper.empty() && name.rfind(prefix, 0) == 0 && (name.size() == prefix.size() || name[prefix.size()] == L' ')) {
+        if (!upper.empty() && name.rfind(prefix, 0) == 0 &&
+            (name.size() == prefix.size() || name[prefix.size()] == L' ')) {
             if (name.size() > prefix.size())
                 (this->*setter)(static_cast<std::int32_t>(std::wcstol(name.c_str() + prefix.size() + 1, nullptr, 10)));
             handled = true;
@@ -117,8 +119,8 @@ void TVxDrawToolControl::GetOutlineRect(const TVxMapMode&, TRect& rect) const
 {
     const std::int32_t m = BrushRepaintMargin();
     rect = FBrushScreenRect.IsEmpty() ? TRect{}
-                                      : TRect{FBrushScreenRect.Left - m, FBrushScreenRect.Top - m, FBrushScreenRect.Right + m,
-                                              FBrushScreenRect.Bottom + m};
+                                      : TRect{FBrushScreenRect.Left - m, FBrushScreenRect.Top - m,
+                                              FBrushScreenRect.Right + m, FBrushScreenRect.Bottom + m};
 }
 
 void TVxDrawToolControl::BeginStroke(TVxMouseButton button, TVxShiftState shift)

@@ -51,18 +51,20 @@ void TVxMaskDrawTool::EndStroke()
     TVxDrawTool::EndStroke();
 }
 
-void TVxMaskDrawTool::BuildLinearBrush(TVxPixelMask& mask, std::int32_t size, std::int32_t hardness, std::int32_t strength)
+void TVxMaskDrawTool::BuildLinearBrush(TVxPixelMask& mask, std::int32_t size, std::int32_t hardness,
+                                       std::int32_t strength)
 {
     ::BuildLinearBrush(mask, size, hardness, strength);
 }
 
-void TVxMaskDrawTool::BuildPowerBrush(TVxPixelMask& mask, std::int32_t size, std::int32_t hardness, std::int32_t strength)
+void TVxMaskDrawTool::BuildPowerBrush(TVxPixelMask& mask, std::int32_t size, std::int32_t hardness,
+                                      std::int32_t strength)
 {
     ::BuildPowerBrush(mask, size, hardness, strength);
 }
 
-void TVxMaskDrawTool::PaintThroughMask(const TVxPixelMask& mask, const TVxPixels& source, std::uint32_t color, const TRect& rect,
-                                       TVxPixels& destination)
+void TVxMaskDrawTool::PaintThroughMask(const TVxPixelMask& mask, const TVxPixels& source, std::uint32_t color,
+                                       const TRect& rect, TVxPixels& destination)
 {
     ::PaintThroughMask(mask, source, color, rect, destination);
 }
@@ -85,9 +87,11 @@ void TVxMaskDrawTool::PaintBrushPreview(HDC dc, const RECT& client, bool enabled
     if (bounds.IsEmpty())
         return;
     TVxPixelBuffer image(fmtBGR24, bounds);
-    std::fill(image.Data(), image.Data() + static_cast<std::size_t>(image.Stride()) * image.Height(), std::uint8_t{255});
+    std::fill(image.Data(), image.Data() + static_cast<std::size_t>(image.Stride()) * image.Height(),
+              std::uint8_t{255});
     TVxPixelMask brush;
-    MergeBrushMax(brush, FBrushMask, (bounds.Width() - FBrushMask.Width()) / 2, (bounds.Height() - FBrushMask.Height()) / 2);
+    MergeBrushMax(brush, FBrushMask, (bounds.Width() - FBrushMask.Width()) / 2,
+                  (bounds.Height() - FBrushMask.Height()) / 2);
     ::PaintThroughMask(brush, image, enabled ? 0x000000 : 0xC0C0C0, bounds, image);
     for (std::int32_t x = 0; x < bounds.Width(); ++x) {
         ColorToBytes(0x808080, image.PixelAddress(x, 0));
@@ -99,8 +103,9 @@ void TVxMaskDrawTool::PaintBrushPreview(HDC dc, const RECT& client, bool enabled
     }
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), bounds.Width(), -bounds.Height(), 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    SetDIBitsToDevice(dc, client.left, client.top, static_cast<DWORD>(bounds.Width()), static_cast<DWORD>(bounds.Height()), 0, 0, 0,
-                      static_cast<UINT>(bounds.Height()), image.Data(), &info, DIB_RGB_COLORS);
+    SetDIBitsToDevice(dc, client.left, client.top, static_cast<DWORD>(bounds.Width()),
+                      static_cast<DWORD>(bounds.Height()), 0, 0, 0, static_cast<UINT>(bounds.Height()), image.Data(),
+                      &info, DIB_RGB_COLORS);
 }
 
 // ---------------------------------------------------------------- TVxMaskDrawToolControl
@@ -174,11 +179,16 @@ bool TVxMaskDrawToolControl::KeyDown(WORD key, TVxShiftState)
     switch (key) {
     case VK_PRIOR:
     case VK_UP:
-    case VK_RIGHT: DrawTool().SetBrushSize(DrawTool().BrushSize() + 1); return true;
+    case VK_RIGHT:
+        DrawTool().SetBrushSize(DrawTool().BrushSize() + 1);
+        return true;
     case VK_NEXT:
     case VK_LEFT:
-    case VK_DOWN: DrawTool().SetBrushSize(DrawTool().BrushSize() - 1); return true;
-    default: return false;
+    case VK_DOWN:
+        DrawTool().SetBrushSize(DrawTool().BrushSize() - 1);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -188,7 +198,10 @@ void TVxMaskDrawToolControl::MouseEnter()
         ShowBrush(true);
 }
 
-void TVxMaskDrawToolControl::MouseLeave() { ShowBrush(false); }
+void TVxMaskDrawToolControl::MouseLeave()
+{
+    ShowBrush(false);
+}
 
 void TVxMaskDrawToolControl::Activate()
 {

@@ -17,8 +17,8 @@ public:
 
     static void BuildLinearBrush(TVxPixelMask& mask, std::int32_t size, std::int32_t hardness, std::int32_t strength);
     static void BuildPowerBrush(TVxPixelMask& mask, std::int32_t size, std::int32_t hardness, std::int32_t strength);
-    static void PaintThroughMask(const TVxPixelMask& mask, const TVxPixels& source, std::uint32_t color, const TRect& rect,
-                                 TVxPixels& destination);
+    static void PaintThroughMask(const TVxPixelMask& mask, const TVxPixels& source, std::uint32_t color,
+                                 const TRect& rect, TVxPixels& destination);
 
     // A preview control (a static window) showing the brush; drawn on its WM_PAINT by
     // PaintBrushPreview.

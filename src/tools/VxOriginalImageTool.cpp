@@ -8,7 +8,8 @@
 
 TVxOriginalImageTool* OriginalImageTool = nullptr;
 
-TVxOriginalImageTool::TVxOriginalImageTool(TVxComponent* owner, IVxGraphicsToolHost& host) : TVxGraphicsTool(owner, host)
+TVxOriginalImageTool::TVxOriginalImageTool(TVxComponent* owner, IVxGraphicsToolHost& host)
+    : TVxGraphicsTool(owner, host)
 {
     SetCommandName(L"OriginalImage");
     SetAvailableInPluginMode(true);
@@ -36,7 +37,8 @@ bool TVxOriginalImageTool::ButtonPushed() const
     if (!OriginalImageToolButton || !GraphicsEditor)
         return false;
     HWND toolbar = GraphicsEditor->StandardToolbar->Handle();
-    return SendMessageW(toolbar, TB_ISBUTTONPRESSED, OriginalImageToolButton->Command(), 0) != 0 && GetKeyState(VK_LBUTTON) < 0;
+    return SendMessageW(toolbar, TB_ISBUTTONPRESSED, OriginalImageToolButton->Command(), 0) != 0 &&
+           GetKeyState(VK_LBUTTON) < 0;
 }
 
 void TVxOriginalImageTool::UpdateControls()

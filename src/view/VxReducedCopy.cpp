@@ -12,7 +12,8 @@ const TLanczosResampler& Lanczos()
 
 } // namespace
 
-TVxReducedCopy::TAxisReach TVxReducedCopy::BuildReach(std::int32_t reduced, std::int32_t source, const TPixelResampler& resampler)
+TVxReducedCopy::TAxisReach TVxReducedCopy::BuildReach(std::int32_t reduced, std::int32_t source,
+                                                      const TPixelResampler& resampler)
 {
     TAxisReach reach;
     reach.First.assign(static_cast<std::size_t>(source), reduced);

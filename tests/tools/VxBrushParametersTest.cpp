@@ -12,7 +12,8 @@ TEST(VxBrushParametersTest, DefaultsAndSizeLimits)
         int Value;
         bool Changes;
     };
-    for (const TCase c : {TCase{0, false}, TCase{-3, false}, TCase{51, false}, TCase{10, false}, TCase{1, true}, TCase{50, true}}) {
+    for (const TCase c :
+         {TCase{0, false}, TCase{-3, false}, TCase{51, false}, TCase{10, false}, TCase{1, true}, TCase{50, true}}) {
         SCOPED_TRACE(c.Value);
         TVxBrushParameters p;
         EXPECT_EQ(p.SetBrushSize(c.Value), c.Changes);

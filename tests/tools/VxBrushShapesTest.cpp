@@ -13,7 +13,10 @@ double Distance(const TVxPixelMask& mask, int x, int y)
     return std::sqrt(double((x - d) * (x - d) + (y - d) * (y - d)));
 }
 
-int At(const TVxPixelMask& mask, int x, int y) { return *mask.ValueAt(x, y); }
+int At(const TVxPixelMask& mask, int x, int y)
+{
+    return *mask.ValueAt(x, y);
+}
 
 } // namespace
 
@@ -97,8 +100,8 @@ TEST(VxBrushShapesTest, PowerBrushIsFullAtTheCentreAndEmptyAtTheRim)
     BuildPowerBrush(mask, 20, 160, 255);
     const int d = 10;
     EXPECT_EQ(At(mask, d, d), 255);
-    EXPECT_EQ(At(mask, 0, d), 0);  // g = 1
-    EXPECT_EQ(At(mask, 0, 0), 0);  // the corner lies outside
+    EXPECT_EQ(At(mask, 0, d), 0); // g = 1
+    EXPECT_EQ(At(mask, 0, 0), 0); // the corner lies outside
     // g = 0.5: (1 - 0.5^10) * 255 = 254.75 -> 255; g = 0.9: (1 - 0.9^10) * 255 = 166.09 -> 166.
     EXPECT_EQ(At(mask, d + 5, d), 255);
     EXPECT_EQ(At(mask, d + 9, d), 166);
@@ -153,8 +156,7 @@ TEST(VxBrushShapesTest, PaintThroughMaskStaysInsideEveryRectangle)
     TVxPixelBuffer target(fmtBGR24, {0, 0, 4, 4});
     PaintThroughMask(mask, source, 0xFFFFFF, {-10, -10, 20, 20}, target);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-        {
+        for (int x = 0; x < 4; ++x) {
             const int w = *mask.ValueAt(x, y);
             EXPECT_EQ(target.PixelAddress(x, y)[0], w == 255 ? 255 : (w * 255) >> 8) << "pixel " << x << "," << y;
         }

@@ -52,8 +52,8 @@ protected:
         cls.hInstance = GetModuleHandleW(nullptr);
         cls.lpszClassName = L"VxBrushToolTestHost";
         RegisterClassW(&cls);
-        Window = CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr, cls.hInstance,
-                                 nullptr);
+        Window = CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                                 cls.hInstance, nullptr);
         ASSERT_TRUE(Document.Image().Allocate(200, 150, fmtBGR24));
         Document.ResetBackup();
         ToolHost.Document = &Document;
@@ -157,8 +157,8 @@ TEST_F(VxBrushToolWin32Test, SizeKeysWheelAndCommandsKeepTheLimits)
         WORD Key;
         int Expected;
     };
-    for (const TCase c : {TCase{VK_PRIOR, 11}, TCase{VK_UP, 12}, TCase{VK_RIGHT, 13}, TCase{VK_NEXT, 12}, TCase{VK_LEFT, 11},
-                          TCase{VK_DOWN, 10}}) {
+    for (const TCase c : {TCase{VK_PRIOR, 11}, TCase{VK_UP, 12}, TCase{VK_RIGHT, 13}, TCase{VK_NEXT, 12},
+                          TCase{VK_LEFT, 11}, TCase{VK_DOWN, 10}}) {
         Send(WM_KEYDOWN, c.Key, 1);
         EXPECT_EQ(Brush.BrushSize(), c.Expected) << "key " << c.Key;
     }

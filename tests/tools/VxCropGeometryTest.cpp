@@ -10,7 +10,8 @@ const TRect Picture{0, 0, 400, 300};
 
 std::string Text(const TRect& r)
 {
-    return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," + std::to_string(r.Bottom);
+    return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+           std::to_string(r.Bottom);
 }
 
 } // namespace
@@ -146,14 +147,10 @@ TEST(VxCropGeometryTest, SideBoxesApplyWhatFitsAndShowIt)
         int Shown;
     };
     const TCase width[] = {
-        {L"120", {100, 50, 220, 150}, 120},
-        {L"350", {50, 50, 400, 150}, 350},  // pushed back from the right edge
-        {L"400", {0, 50, 400, 150}, 400},
-        {L"401", r, 100},                   // larger than the picture: refused
-        {L"99999999999", r, 100},
-        {L"0", {100, 50, 101, 150}, 1},
-        {L"-20", {100, 50, 101, 150}, 1},
-        {L"abc", {100, 50, 101, 150}, 1},
+        {L"120", {100, 50, 220, 150}, 120}, {L"350", {50, 50, 400, 150}, 350}, // pushed back from the right edge
+        {L"400", {0, 50, 400, 150}, 400},   {L"401", r, 100},                  // larger than the picture: refused
+        {L"99999999999", r, 100},           {L"0", {100, 50, 101, 150}, 1},
+        {L"-20", {100, 50, 101, 150}, 1},   {L"abc", {100, 50, 101, 150}, 1},
         {L"", {100, 50, 101, 150}, 1},
     };
     for (const TCase& c : width) {

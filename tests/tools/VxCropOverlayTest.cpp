@@ -14,7 +14,10 @@ void Fill(TVxPixelBuffer& surface, const TRect& bounds, std::uint8_t value)
         std::fill(surface.Row(y), surface.Row(y) + bounds.Width() * 3, value);
 }
 
-int At(const TVxPixels& surface, int x, int y) { return surface.PixelAddress(x, y)[0]; }
+int At(const TVxPixels& surface, int x, int y)
+{
+    return surface.PixelAddress(x, y)[0];
+}
 
 } // namespace
 

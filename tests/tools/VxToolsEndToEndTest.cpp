@@ -68,13 +68,15 @@ public:
     }
     bool Drag(int fromX, int fromY, int toX, int toY)
     {
-        return Mouse(L"down", fromX, fromY) && Mouse(L"drag", (fromX + toX) / 2, (fromY + toY) / 2) && Mouse(L"drag", toX, toY) &&
-               Mouse(L"up", toX, toY);
+        return Mouse(L"down", fromX, fromY) && Mouse(L"drag", (fromX + toX) / 2, (fromY + toY) / 2) &&
+               Mouse(L"drag", toX, toY) && Mouse(L"up", toX, toY);
     }
 
     std::vector<HWND> Boxes() const
     {
-        return Windows([](HWND window, const std::wstring& className) { return IsWindowVisible(window) && className == L"#32770"; });
+        return Windows([](HWND window, const std::wstring& className) {
+            return IsWindowVisible(window) && className == L"#32770";
+        });
     }
     bool Ended(DWORD timeoutMs) { return WaitForEnd(timeoutMs) != STILL_ACTIVE; }
 
@@ -117,7 +119,8 @@ TBmp ReadBmp(const fs::path& path)
         const char* p = file.data() + offset + stride * row;
         for (int x = 0; x < bmp.Width; ++x)
             for (int c = 0; c < 3; ++c)
-                bmp.Rgb[(static_cast<std::size_t>(y) * bmp.Width + x) * 3 + c] = static_cast<std::uint8_t>(p[x * bytes + 2 - c]);
+                bmp.Rgb[(static_cast<std::size_t>(y) * bmp.Width + x) * 3 + c] =
+                    static_cast<std::uint8_t>(p[x * bytes + 2 - c]);
     }
     return bmp;
 }
@@ -130,11 +133,12 @@ testing::AssertionResult ShowsGeneratedPart(const TBmp& bmp, int dx, int dy)
             const std::uint8_t* p = &bmp.Rgb[(static_cast<std::size_t>(y) * bmp.Width + x) * 3];
             const int sx = x + dx;
             const int sy = y + dy;
-            const std::uint8_t expected[3] = {static_cast<std::uint8_t>(sx), static_cast<std::uint8_t>(sy), static_cast<std::uint8_t>(sx + sy)};
+            const std::uint8_t expected[3] = {static_cast<std::uint8_t>(sx), static_cast<std::uint8_t>(sy),
+                                              static_cast<std::uint8_t>(sx + sy)};
             if (std::memcmp(p, expected, 3) != 0)
-                return testing::AssertionFailure() << "pixel " << x << "," << y << " is " << int(p[0]) << "," << int(p[1]) << ","
-                                                   << int(p[2]) << ", expected " << int(expected[0]) << "," << int(expected[1]) << ","
-                                                   << int(expected[2]);
+                return testing::AssertionFailure()
+                       << "pixel " << x << "," << y << " is " << int(p[0]) << "," << int(p[1]) << "," << int(p[2])
+                       << ", expected " << int(expected[0]) << "," << int(expected[1]) << "," << int(expected[2]);
         }
     return testing::AssertionSuccess();
 }
@@ -282,9 +286,10 @@ TEST(VxToolsEndToEndTest, ClicksOutsideInsideAndWithTheRightButton)
 
     // The width box: bad texts never empty the rectangle, and the box shows what applies.
     ASSERT_TRUE(program.Drag(40, 50, 140, 150));
-    for (const auto& [text, rect, boxes] : {std::tuple{L"120", "2:40,50,160,150", "120,100"}, std::tuple{L"0", "2:40,50,41,150", "1,100"},
-                                            std::tuple{L"99999", "2:40,50,41,150", "1,100"}, std::tuple{L"abc", "2:40,50,41,150", "1,100"},
-                                            std::tuple{L"290", "2:10,50,300,150", "290,100"}}) {
+    for (const auto& [text, rect, boxes] :
+         {std::tuple{L"120", "2:40,50,160,150", "120,100"}, std::tuple{L"0", "2:40,50,41,150", "1,100"},
+          std::tuple{L"99999", "2:40,50,41,150", "1,100"}, std::tuple{L"abc", "2:40,50,41,150", "1,100"},
+          std::tuple{L"290", "2:10,50,300,150", "290,100"}}) {
         SCOPED_TRACE(rect);
         ASSERT_TRUE(program.Command(std::wstring(L"cropbox:w,") + text));
         state = program.State();
