@@ -16,6 +16,9 @@
 #include "i18n/VxLocale.h"
 #include "i18n/VxLocalizer.h"
 #include "view/VxGraphicsEditor.h"
+#include "tools/VxCrop2PlusTool.h"
+#include "tools/VxCropTool.h"
+#include "tools/VxOriginalImageTool.h"
 #include "view/VxToolPanel.h"
 
 namespace {
@@ -50,10 +53,15 @@ void TModule::DataModuleCreate()
     ToolPanel->SetWrap();
     // 1f. A separator closes the standard toolbar.
     GraphicsEditor->AppendToolbarSeparator();
-    // 1g. The original-image and rotate tools join here.
+    // 1g. The original-image tool; the rotate tools join here.
+    Application->CreateModule(OriginalImageTool, static_cast<IVxGraphicsToolHost&>(*GraphicsEditor));
     // 1h. The progress meter in the status bar.
     form.CreateProgressMeter();
-    // 2. The tools, in tool-panel order, join here.
+    // 2. The tools, in tool-panel order; the others join here.
+    IVxGraphicsToolHost& host = *GraphicsEditor;
+    Application->CreateModule(Crop2PlusTool, host);
+    // The second row of the tool panel.
+    Application->CreateModule(CropTool, host);
     // The test build of the program adds its test probe last.
     RunTestProbeHook();
 }

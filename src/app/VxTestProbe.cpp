@@ -12,6 +12,10 @@
 #include "app/VxMainForm.h"
 #include "app/VxTestHook.h"
 #include "imaging/VxPageMemory.h"
+#include "tools/VxBrushTool.h"
+#include "tools/VxCrop2PlusTool.h"
+#include "tools/VxCropTool.h"
+#include "tools/VxOriginalImageTool.h"
 #include "view/VxGraphicsEditor.h"
 #include "view/VxToolPanel.h"
 #include "i18n/VxCodePage.h"
@@ -105,11 +109,35 @@ bool IsSoundDropBlock(const void* block, std::size_t size)
     return false;
 }
 
+// A brush as the painting tools will be made on the brush framework: it paints red
+// through the stroke mask over the picture as it was before the stroke, so a stroke that
+// passes a pixel twice leaves it as one pass does. Chosen by the command PROBEBRUSH.
+class TProbeBrushTool : public TVxBrushTool {
+public:
+    TProbeBrushTool(TVxComponent* owner, IVxGraphicsToolHost& host) : TVxBrushTool(owner, host)
+    {
+        SetCommandName(L"ProbeBrush");
+        AccumulateStroke = true;
+        MainForm->Commands.Add(L"PROBEBRUSH", {0, L"Probe brush"}, -1, {}, TVxMethod<>::Bind<&TProbeBrushTool::ActivateCommand>(this));
+    }
+
+    void PaintEffect(const TRect& rect) override
+    {
+        TVxGraphicsDocument* document = ChangeDocument();
+        if (document && document->ImagePixels())
+            PaintThroughMask(StrokeMask(), document->Backup(), 0xFF0000, rect, *document->ImagePixels());
+    }
+};
+
+TProbeBrushTool* ProbeBrush = nullptr;
+
 // Only the test build links this unit: it hands the program its probe when the
 // environment names a log file.
 void CreateTestProbe()
 {
     if (const char* log = std::getenv("VELLORIA_TEST_PROBE"); log && *log) {
+        if (GraphicsEditor)
+            Application->CreateModule(ProbeBrush, static_cast<IVxGraphicsToolHost&>(*GraphicsEditor));
         TVxTestProbe* probe = nullptr;
         Application->CreateModule(probe, std::filesystem::u8path(log));
     }
@@ -425,6 +453,72 @@ void ClickButton(TVxToolbarItem* item)
     SendMessageW(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(item->Command(), BN_CLICKED), reinterpret_cast<LPARAM>(toolbar));
 }
 
+// "down", "up", "move", "rdown", "rup", "dbl" at a client point of the view, as the
+// platform delivers them while the button is held or released.
+void SendMouse(HWND view, const std::wstring& argument)
+{
+    const std::size_t comma = argument.find(L',');
+    if (comma == std::wstring::npos)
+        return;
+    const std::wstring kind = argument.substr(0, comma);
+    const int x = _wtoi(argument.c_str() + comma + 1);
+    const std::size_t second = argument.find(L',', comma + 1);
+    const int y = second == std::wstring::npos ? 0 : _wtoi(argument.c_str() + second + 1);
+    struct TKind {
+        const wchar_t* Name;
+        UINT Message;
+        WPARAM Keys;
+    };
+    static const TKind kinds[] = {{L"down", WM_LBUTTONDOWN, MK_LBUTTON}, {L"up", WM_LBUTTONUP, 0},
+                                  {L"move", WM_MOUSEMOVE, 0},            {L"drag", WM_MOUSEMOVE, MK_LBUTTON},
+                                  {L"rdown", WM_RBUTTONDOWN, MK_RBUTTON}, {L"rup", WM_RBUTTONUP, 0},
+                                  {L"dbl", WM_LBUTTONDBLCLK, MK_LBUTTON}};
+    for (const TKind& k : kinds)
+        if (kind == k.Name)
+            SendMessageW(view, k.Message, k.Keys, MAKELPARAM(x, y));
+}
+
+// The proportional crop tool's panel: "cropratio:<mode>,<item>" checks radio button 0
+// (free), 1 (print) or 2 (screen) and picks the item of its list, as a user's clicks do;
+// "cropbox:<w|h>,<text>" types into the width or height box.
+void DriveCropPanel(const std::wstring& verb, const std::wstring& argument)
+{
+    if (!Crop2PlusTool || !Crop2PlusTool->Frame)
+        return;
+    TVxCrop2PlusFrame& frame = *Crop2PlusTool->Frame;
+    const std::size_t comma = argument.find(L',');
+    const std::wstring first = argument.substr(0, comma);
+    const std::wstring rest = comma == std::wstring::npos ? std::wstring() : argument.substr(comma + 1);
+    if (verb == L"cropratio") {
+        const int mode = _wtoi(first.c_str());
+        const int radio = TVxCrop2PlusFrame::idFree + mode;
+        CheckRadioButton(frame.Handle(), TVxCrop2PlusFrame::idFree, TVxCrop2PlusFrame::idScreen, radio);
+        SendMessageW(frame.Handle(), WM_COMMAND, MAKEWPARAM(radio, BN_CLICKED), reinterpret_cast<LPARAM>(frame.Control(radio)));
+        if (mode == 0)
+            return;
+        const int comboId = mode == 1 ? TVxCrop2PlusFrame::idFotoCombo : TVxCrop2PlusFrame::idScreenCombo;
+        HWND combo = frame.Control(comboId);
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(_wtoi(rest.c_str())), 0);
+        SendMessageW(frame.Handle(), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    } else if (verb == L"cropbox") {
+        SetWindowTextW(frame.Control(first == L"w" ? TVxCrop2PlusFrame::idWidthEdit : TVxCrop2PlusFrame::idHeightEdit), rest.c_str());
+    }
+}
+
+std::wstring RectText(const TRect& r)
+{
+    return std::to_wstring(r.Left) + L"," + std::to_wstring(r.Top) + L"," + std::to_wstring(r.Right) + L"," + std::to_wstring(r.Bottom);
+}
+
+// The crop tools' state: "<state>:<rectangle>" of the proportional and the plain tool.
+std::wstring CropText(TVxCustomCropTool* tool)
+{
+    const TVxCropToolControl* control = tool ? tool->ActiveControl() : nullptr;
+    if (!control)
+        return L"none";
+    return std::to_wstring(control->State) + L":" + RectText(control->CropRect);
+}
+
 }  // namespace
 
 // Commands: "zoomin", "zoomout", "actualsize", "bestfit", "next", "prev" (the editor's
@@ -534,6 +628,26 @@ void TVxTestProbe::RunCommand(const std::wstring& command)
                     format = info->Identifier;
             Log(std::wstring(L"saved ") + (document->SaveAs(argument, format) ? L"1" : L"0"));
         }
+    } else if (verb == L"run") {
+        // A named command, as its menu item or button runs it.
+        if (TVxCommand* named = MainForm->Commands.Find(argument); named && named->Enabled() && named->Visible())
+            named->Execute();
+    } else if (verb == L"mouse" && view) {
+        SendMouse(view->Handle(), argument);
+    } else if (verb == L"keydown" && view) {
+        SendMessageW(view->Handle(), WM_KEYDOWN, static_cast<WPARAM>(_wtoi(argument.c_str())), 1);
+    } else if (verb == L"keyrepeat" && view) {
+        // Bit 30: the key was already down, as auto-repeat sends it.
+        SendMessageW(view->Handle(), WM_KEYDOWN, static_cast<WPARAM>(_wtoi(argument.c_str())), static_cast<LPARAM>(0x40000001));
+    } else if (verb == L"keyup" && view) {
+        SendMessageW(view->Handle(), WM_KEYUP, static_cast<WPARAM>(_wtoi(argument.c_str())), static_cast<LPARAM>(0xC0000001));
+    } else if (verb == L"plaincrop" && CropTool && CropTool->Frame) {
+        // The plain crop tool's buttons: "plaincrop:ok" or "plaincrop:cancel", if enabled.
+        const int id = argument == L"ok" ? TVxCropFrame::idCropButton : TVxCropFrame::idCancelButton;
+        if (HWND button = CropTool->Frame->Control(id); IsWindowEnabled(button))
+            SendMessageW(CropTool->Frame->Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    } else if (verb == L"cropratio" || verb == L"cropbox") {
+        DriveCropPanel(verb, argument);
     } else if (verb == L"memory") {
         Log(MemoryText());
     } else if (verb == L"pages") {
@@ -600,6 +714,36 @@ void TVxTestProbe::LogState()
         line += L" toolpanel-checked=" + std::to_wstring(ToolPanel->VisibleMenuItem->Checked() ? 1 : 0);
         line += L" toolpanel-shown=" + std::to_wstring(IsWindowVisible(ToolPanel->Panel->Handle()) ? 1 : 0);
     }
+    if (TVxGraphicsTool* tool = editor->ActiveTool())
+        line += L" tool=" + tool->CommandName() + (tool == CropTool ? L"Plain" : L"");
+    else
+        line += L" tool=none";
+    line += L" crop=" + CropText(Crop2PlusTool);
+    line += L" plaincrop=" + CropText(CropTool);
+    if (ProbeBrush)
+        line += L" brush=" + std::to_wstring(ProbeBrush->BrushSize());
+    if (Crop2PlusTool) {
+        line += L" ratio=" + std::to_wstring(Crop2PlusTool->Ratio().Width) + L":" + std::to_wstring(Crop2PlusTool->Ratio().Height);
+        if (Crop2PlusTool->Frame) {
+            wchar_t text[32] = {};
+            GetWindowTextW(Crop2PlusTool->Frame->Control(TVxCrop2PlusFrame::idWidthEdit), text, 32);
+            line += L" cropboxes=" + std::wstring(text);
+            GetWindowTextW(Crop2PlusTool->Frame->Control(TVxCrop2PlusFrame::idHeightEdit), text, 32);
+            line += L"," + std::wstring(text);
+        }
+    }
+    if (TVxGraphicsDocument* graphics = editor->ActiveGraphicsDocument(); graphics && graphics->ImagePixels()) {
+        line += L" picture=" + std::to_wstring(graphics->ImagePixels()->Width()) + L"x" + std::to_wstring(graphics->ImagePixels()->Height());
+        line += L" original=" + std::to_wstring(graphics->OriginalImage().GetWidth()) + L"x" +
+                std::to_wstring(graphics->OriginalImage().GetHeight());
+    }
+    for (const wchar_t* name : {L"UNDO", L"CROP", L"PLAINCROP", L"ORIGINALIMAGE"})
+        if (TVxCommand* command = MainForm->Commands.Find(name)) {
+            std::wstring lower = name;
+            for (wchar_t& c : lower)
+                c = static_cast<wchar_t>(towlower(c));
+            line += L" " + lower + L"-enabled=" + std::to_wstring(command->Enabled() ? 1 : 0);
+        }
     line += L" end";
     Log(line);
 }

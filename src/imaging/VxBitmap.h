@@ -139,6 +139,12 @@ public:
 
     void SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height);
     TRect GetBounds() const { return TRect{FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+    // Places the same weights elsewhere (a brush laid over its stamp) without copying.
+    void SetPosition(std::int32_t left, std::int32_t top)
+    {
+        FLeft = left;
+        FTop = top;
+    }
     std::uint8_t* ValueAt(std::int32_t x, std::int32_t y);
     const std::uint8_t* ValueAt(std::int32_t x, std::int32_t y) const;
     void Include(const TRect& rect);

@@ -70,6 +70,7 @@ public:
     virtual bool MouseDown(TVxMouseButton, TVxShiftState, const TPoint&) { return false; }
     virtual bool MouseMove(TVxShiftState, const TPoint&) { return false; }
     virtual bool MouseUp(TVxMouseButton, TVxShiftState, const TPoint&) { return false; }
+    virtual bool DoubleClick(TVxShiftState, const TPoint&) { return false; }
     virtual bool MouseWheel(TVxShiftState, std::int32_t, const TPoint&) { return false; }
     virtual bool KeyDown(WORD, TVxShiftState) { return false; }
     virtual bool KeyUp(WORD, TVxShiftState) { return false; }

@@ -75,6 +75,7 @@ bool TVxGraphicsView::CreateControl(HWND parent, const RECT& bounds)
 
 void TVxGraphicsView::InvalidateImageRect(const TRect& rect)
 {
+    FPicture->PixelsChanged(rect);
     // One device pixel more on every side: the floor mapping can reach a pixel further.
     const TRect window = Mapping().LogicalToDeviceRect(rect);
     InvalidateWindowRect(TRect{window.Left - 1, window.Top - 1, window.Right + 1, window.Bottom + 1});
@@ -263,6 +264,9 @@ LRESULT TVxGraphicsView::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONUP: MouseUp(TVxMouseButton::Left, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
     case WM_RBUTTONUP: MouseUp(TVxMouseButton::Right, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
     case WM_MBUTTONUP: MouseUp(TVxMouseButton::Middle, static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
+    case WM_LBUTTONDBLCLK:
+        OfferToControls([&](TVxGraphicsToolControl& c) { return c.DoubleClick(static_cast<TVxShiftState>(wParam), PointOf(lParam)); });
+        return 0;
     case WM_MOUSEMOVE: MouseMove(static_cast<TVxShiftState>(wParam), PointOf(lParam)); return 0;
     case WM_MOUSELEAVE: LeaveHover(); return 0;
     // The default handling passes a turn on to the parent windows but, under Wine, not a

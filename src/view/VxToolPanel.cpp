@@ -23,6 +23,14 @@ TVxToolFrame::~TVxToolFrame() = default;
 
 void TVxToolFrame::ToolbarResize(int width)
 {
+    // Laying the toolbar out (TB_AUTOSIZE, a move onto its own place) repaints it; done on
+    // every idle pass, each repaint would bring on the next idle pass and the buttons
+    // would flicker for ever. Only a new width or another set of buttons needs it.
+    const int count = static_cast<int>(SendMessageW(FToolbar->Handle(), TB_BUTTONCOUNT, 0, 0));
+    if (width == FLaidOutWidth && count == FLaidOutCount)
+        return;
+    FLaidOutWidth = width;
+    FLaidOutCount = count;
     const int height = FToolbar->HeightFor(width);
     SetWindowPos(FToolbar->Handle(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT frame{};
@@ -62,6 +70,13 @@ void TVxToolPanelModule::UpdateControls()
 {
     VisibleMenuItem->SetChecked(IsVisible());
     VisibleMenuItem->SetVisible(HasContent());
+    ShowWhenFilled();
+    Arrange();
+}
+
+void TVxToolPanelModule::Initialize()
+{
+    TVxModuleWithControls::Initialize();
     ShowWhenFilled();
     Arrange();
 }

@@ -24,6 +24,8 @@ public:
 
 private:
     std::unique_ptr<TVxToolbar> FToolbar;
+    int FLaidOutWidth = -1;
+    int FLaidOutCount = -1;
 };
 
 class TVxToolPanelModule : public TVxModuleWithControls {
@@ -35,6 +37,9 @@ public:
 
     void Localize() override;
     void UpdateControls() override;
+    // The tools have put their buttons in by now: the panel takes its room before the
+    // editor opens the first picture and fits it.
+    void Initialize() override;
     void LoadState(TVxSDFReader& reader) override;
     void SaveState(TVxSDFWriter& writer) override;
 
@@ -47,11 +52,11 @@ public:
     void SetPanelWidth(int value);
     void SetWrap();
     // A tool's option page below the buttons, owned by this module.
-    template <typename TFrame>
-    TFrame& CreateToolPage(TFrame*& reference)
+    template <typename TFrame, typename... Args>
+    TFrame& CreateToolPage(TFrame*& reference, Args&&... args)
     {
         reference = nullptr;
-        TFrame& frame = CreateOwned<TFrame>(*this, Panel->Handle());
+        TFrame& frame = CreateOwned<TFrame>(*this, Panel->Handle(), std::forward<Args>(args)...);
         reference = &frame;
         FPages.push_back(&frame);
         return frame;

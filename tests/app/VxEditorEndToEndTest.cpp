@@ -28,6 +28,7 @@
 #include "imaging/VxBitmap.h"
 
 #include "VxProgramDriver.h"
+#include "VxProgramFixtures.h"
 
 namespace {
 
@@ -37,33 +38,6 @@ constexpr ULONG_PTR prbDrop = 0x50524F44;
 constexpr ULONG_PTR prbCommand = 0x444E4D43;
 constexpr ULONG_PTR prbQuery = 0x59524551;
 constexpr ULONG_PTR prbLanguage = 0x474E414C;
-
-// The pixel (x, y) of every generated picture: R = x, G = y, B = x + y (all mod 256).
-void WriteBmp(const fs::path& path, int width, int height)
-{
-    const int stride = (width * 3 + 3) & ~3;
-    std::vector<std::uint8_t> file(54 + static_cast<std::size_t>(stride) * height, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&file[at], &v, 4); };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(height));
-    file[26] = 1;
-    file[28] = 24;
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = &file[54 + static_cast<std::size_t>(stride) * (height - 1 - y)];
-        for (int x = 0; x < width; ++x) {
-            row[3 * x + 0] = static_cast<std::uint8_t>(x + y);
-            row[3 * x + 1] = static_cast<std::uint8_t>(y);
-            row[3 * x + 2] = static_cast<std::uint8_t>(x);
-        }
-    }
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-}
 
 void WriteExchange(const fs::path& path, int width, int height)
 {
@@ -81,28 +55,6 @@ void WriteExchange(const fs::path& path, int width, int height)
     std::vector<std::uint8_t> file(*size);
     ASSERT_TRUE(WriteExchangeImage(file, pixels));
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-}
-
-// One "state" line of the probe as name=value pairs (values end at the next " name=").
-std::map<std::string, std::string> ParseState(const std::string& line)
-{
-    std::map<std::string, std::string> values;
-    std::istringstream words(line);
-    std::string word, key;
-    words >> word; // "state"
-    while (words >> word && word != "end") {
-        const std::size_t eq = word.find('=');
-        // A new pair starts with a lower-case name and "="; anything else continues the
-        // value before it (a caption with spaces).
-        if (eq != std::string::npos && eq > 0 &&
-            word.substr(0, eq).find_first_not_of("abcdefghijklmnopqrstuvwxyz-") == std::string::npos) {
-            key = word.substr(0, eq);
-            values[key] = word.substr(eq + 1);
-        } else if (!key.empty()) {
-            values[key] += " " + word;
-        }
-    }
-    return values;
 }
 
 // One copy of the program; one still running when the test ends is ended.
@@ -494,12 +446,13 @@ TEST(VxEditorEndToEndTest, ToolPanelIsShownAndHiddenFromTheViewMenuAndRemembered
     auto state = program.State();
     EXPECT_EQ(state["toolpanel"], "1");
     EXPECT_EQ(state["toolpanel-checked"], "1");
-    // No tool has a button yet: the choice is kept, the empty panel takes no room.
-    EXPECT_EQ(state["toolpanel-shown"], "0");
+    // The tools' buttons fill it.
+    EXPECT_EQ(state["toolpanel-shown"], "1");
     ASSERT_TRUE(program.Command(L"menu:toolpanel"));
     state = program.State();
     EXPECT_EQ(state["toolpanel"], "0");
     EXPECT_EQ(state["toolpanel-checked"], "0");
+    EXPECT_EQ(state["toolpanel-shown"], "0");
     program.Close();
     ASSERT_EQ(program.WaitForExit(), 0u);
     ASSERT_TRUE(program.Start());
@@ -999,7 +952,8 @@ TEST(VxEditorEndToEndTest, FirstRunOpensLargeWithoutEmptyMenusOrPanels)
     EXPECT_GE(w, (work.right - work.left) * 8 / 10);
     EXPECT_GE(h, (work.bottom - work.top) * 8 / 10);
     EXPECT_EQ(state["helpmenu"], "0");
-    EXPECT_EQ(state["toolpanel-shown"], "0");
+    // The panel holds the tools' buttons from the start.
+    EXPECT_EQ(state["toolpanel-shown"], "1");
     program.Close();
     EXPECT_EQ(program.WaitForExit(), 0u);
 }
