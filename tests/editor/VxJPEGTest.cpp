@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "editor/VxJPEGTestSupport.h"
+#include "support/VxPixelCompare.h"
+#include "support/VxTestPictures.h"
+
+namespace {
+
+std::unique_ptr<TVxPixelBuffer> PhotoLike(std::int32_t width, std::int32_t height, std::uint32_t seed = 5)
+{
+    auto picture = std::make_unique<TVxPixelBuffer>(fmtBGR24, TRect{0, 0, width, height});
+    FillPhotoLike(*picture, seed);
+    return picture;
+}
+
+std::vector<std::uint8_t> EncodeAt(const TVxPixels& picture, int quality, int subsampling = -1)
+{
+    TVxJPEGSaveParameters parameters;
+    parameters.Quality = quality;
+    parameters.Subsampling = subsampling;
+    auto bytes = TVxJPEG::Encode(picture.Row(0), picture.Stride(), picture.Width(), picture.Height(), parameters);
+    EXPECT_TRUE(bytes);
+    return bytes.value_or(std::vector<std::uint8_t>{});
+}
+
+// Pixels outside every MCU that meets rect (grown by one MCU, where chroma upsampling
+// reaches across) are equal; names the first one that is not.
+testing::AssertionResult SameOutside(const TVxPixels& actual, const TVxPixels& expected, const TRect& rect, int grow)
+{
+    for (std::int32_t y = 0; y < actual.Height(); ++y)
+        for (std::int32_t x = 0; x < actual.Width(); ++x) {
+            if (x >= rect.Left - grow && x < rect.Right + grow && y >= rect.Top - grow && y < rect.Bottom + grow)
+                continue;
+            if (std::memcmp(actual.PixelAddress(x, y), expected.PixelAddress(x, y), 3) != 0)
+                return testing::AssertionFailure() << "pixel (" << x << ", " << y << ") differs";
+        }
+    return testing::AssertionSuccess();
+}
+
+TRect McuCover(const TRect& r, std::int32_t bw, std::int32_t bh)
+{
+    return TRect{r.Left / bw * bw, r.Top / bh * bh, (r.Right + bw - 1) / bw * bw, (r.Bottom + bh - 1) / bh * bh};
+}
+
+TEST(VxJPEGTest, EncodeThenDecodeIsClose)
+{
+    for (int subsampling : {444, 422, 420}) {
+        SCOPED_TRACE(subsampling);
+        const auto pictureHolder = PhotoLike(61, 35);
+        const TVxPixelBuffer& picture = *pictureHolder;
+        TVxJPEG jpeg;
+        TVxPixelBuffer decoded;
+        ASSERT_TRUE(DecodeInto(jpeg, EncodeAt(picture, 100, subsampling), decoded));
+        EXPECT_EQ(jpeg.Width(), 61);
+        EXPECT_EQ(jpeg.Height(), 35);
+        EXPECT_EQ(jpeg.BlockWidth(), subsampling == 444 ? 8 : 16);
+        EXPECT_EQ(jpeg.BlockHeight(), subsampling == 420 ? 16 : 8);
+        EXPECT_EQ(jpeg.SourceQuality(), 100);
+        EXPECT_LE(MaxDifference(decoded, picture), subsampling == 444 ? 4 : 80);
+    }
+}
+
+// Saving what was loaded, unchanged, writes the very file.
+TEST(VxJPEGTest, UnchangedSaveIsTheSourceItself)
+{
+    const std::vector<std::uint8_t> file = EncodeAt(*PhotoLike(48, 32), 85);
+    TVxJPEG jpeg;
+    TVxPixelBuffer decoded;
+    ASSERT_TRUE(DecodeInto(jpeg, file, decoded));
+    const auto saved = SavePixels(jpeg, decoded, decoded.GetBounds());
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(*saved, file);
+    EXPECT_TRUE(jpeg.LastSave().Transcoded);
+}
+
+// Open, paint a small square, save with the source's tables, and again, ten times: outside
+// the painted MCUs every pixel stays what the original file decodes to.
+TEST(VxJPEGTest, TenEditCyclesKeepUnchangedBlocks)
+{
+    struct TCase { int Subsampling; int Grow; } cases[] = {{444, 0}, {420, 16}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Subsampling);
+        std::vector<std::uint8_t> file = EncodeAt(*PhotoLike(160, 128), 80, c.Subsampling);
+        TVxJPEG original;
+        TVxPixelBuffer originalPixels;
+        ASSERT_TRUE(DecodeInto(original, file, originalPixels));
+        TRect edited{};
+        for (int cycle = 0; cycle < 10; ++cycle) {
+            SCOPED_TRACE(cycle);
+            TVxJPEG jpeg;
+            TVxPixelBuffer picture;
+            ASSERT_TRUE(DecodeInto(jpeg, file, picture));
+            const TRect square = Bounds(20 + cycle * 11, 30 + cycle * 7, 9, 9);
+            for (std::int32_t y = square.Top; y < square.Bottom; ++y)
+                std::memset(picture.PixelAddress(square.Left, y), 40 + cycle * 20, square.Width() * 3);
+            const TRect cover = McuCover(square, jpeg.BlockWidth(), jpeg.BlockHeight());
+            edited = edited.IsEmpty() ? cover : UnionRect(edited, cover);
+            const auto saved = SavePixels(jpeg, picture, picture.GetBounds());
+            ASSERT_TRUE(saved);
+            EXPECT_GT(jpeg.LastSave().EncodedBlocks, 0);
+            EXPECT_LE(jpeg.LastSave().EncodedBlocks, 4);
+            file = *saved;
+            TVxJPEG reread;
+            TVxPixelBuffer now;
+            ASSERT_TRUE(DecodeInto(reread, file, now));
+            EXPECT_TRUE(SameOutside(now, originalPixels, edited, c.Grow));
+        }
+    }
+}
+
+// Another quality than the source's re-encodes every block.
+TEST(VxJPEGTest, OtherQualityReencodesEverything)
+{
+    TVxJPEG jpeg;
+    TVxPixelBuffer picture;
+    ASSERT_TRUE(DecodeInto(jpeg, EncodeAt(*PhotoLike(64, 48), 80), picture));
+    TVxJPEGSaveParameters parameters;
+    parameters.Quality = 60;
+    const auto saved = SavePixels(jpeg, picture, picture.GetBounds(), parameters);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(jpeg.LastSave().KeptBlocks, 0);
+    EXPECT_EQ(jpeg.LastSave().EncodedBlocks, 4 * 3);
+    TVxJPEG reread;
+    ASSERT_TRUE(reread.LoadFromMemory(*saved));
+    EXPECT_EQ(reread.SourceQuality(), 60);
+    // The source's own quality, asked for by number, keeps blocks as -1 does.
+    parameters.Quality = 80;
+    ASSERT_TRUE(SavePixels(jpeg, picture, picture.GetBounds(), parameters));
+    EXPECT_EQ(jpeg.LastSave().EncodedBlocks, 0);
+}
+
+TEST(VxJPEGTest, TurnsAndFlipsFollowThePicture)
+{
+    const auto pictureHolder = PhotoLike(64, 48);
+    const TVxPixelBuffer& picture = *pictureHolder;
+    TVxJPEG jpeg;
+    TVxPixelBuffer start;
+    ASSERT_TRUE(DecodeInto(jpeg, EncodeAt(picture, 90, 420), start));
+    ASSERT_TRUE(jpeg.Rotate90Clockwise(0));
+    EXPECT_EQ(jpeg.Width(), 48);
+    EXPECT_EQ(jpeg.Height(), 64);
+    ASSERT_TRUE(jpeg.FlipHorizontal(0));
+    ASSERT_TRUE(jpeg.FlipHorizontal(0));
+    ASSERT_TRUE(jpeg.Rotate90Counterclockwise(0));
+    ASSERT_TRUE(jpeg.FlipVertical(0));
+    ASSERT_TRUE(jpeg.FlipVertical(0));
+    TVxPixelBuffer back(fmtBGR24, TRect{0, 0, jpeg.Width(), jpeg.Height()});
+    ASSERT_TRUE(jpeg.Decode(back.Row(0), back.Stride()));
+    EXPECT_TRUE(SamePixels(back, start));
+}
+
+// Every truncation of a file either decodes (libjpeg fills what is missing, as djpeg
+// does) or is refused; none crashes or reads outside the stream.
+TEST(VxJPEGTest, EveryTruncationEndsCleanly)
+{
+    for (int progressive : {0, 1}) {
+        TVxJPEGSaveParameters parameters;
+        parameters.Quality = 75;
+        parameters.Progressive = progressive;
+        const auto pictureHolder = PhotoLike(24, 20);
+        const TVxPixelBuffer& picture = *pictureHolder;
+        const auto file = TVxJPEG::Encode(picture.Row(0), picture.Stride(), 24, 20, parameters);
+        ASSERT_TRUE(file);
+        int refused = 0;
+        for (std::size_t n = 0; n < file->size(); ++n) {
+            SCOPED_TRACE(n);
+            TVxJPEG jpeg;
+            TVxPixelBuffer decoded;
+            if (!DecodeInto(jpeg, std::vector<std::uint8_t>(file->begin(), file->begin() + static_cast<std::ptrdiff_t>(n)), decoded))
+                ++refused;
+        }
+        EXPECT_GT(refused, 0);
+    }
+}
+
+void PutSize(std::vector<std::uint8_t>& file, std::uint16_t width, std::uint16_t height)
+{
+    for (std::size_t i = 0; i + 9 < file.size(); ++i)
+        if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC2)) {
+            file[i + 5] = static_cast<std::uint8_t>(height >> 8);
+            file[i + 6] = static_cast<std::uint8_t>(height);
+            file[i + 7] = static_cast<std::uint8_t>(width >> 8);
+            file[i + 8] = static_cast<std::uint8_t>(width);
+            return;
+        }
+}
+
+// Header fields a file can lie about, each refused before pixel memory is taken.
+TEST(VxJPEGTest, BadHeadersAreRefused)
+{
+    const std::vector<std::uint8_t> good = EncodeAt(*PhotoLike(16, 16), 75);
+    struct TCase { const char* Name; std::uint16_t Width, Height; } cases[] = {
+        {"zero width", 0, 16}, {"zero height", 16, 0}, {"beyond the pixel limit", 65000, 65000}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<std::uint8_t> file = good;
+        PutSize(file, c.Width, c.Height);
+        TVxJPEG jpeg;
+        EXPECT_FALSE(jpeg.LoadFromMemory(file));
+        EXPECT_FALSE(jpeg.HasSource());
+    }
+    const std::vector<std::uint8_t> notJpeg = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
+    TVxJPEG jpeg;
+    EXPECT_FALSE(jpeg.LoadFromMemory(notJpeg));
+    EXPECT_FALSE(jpeg.LoadFromMemory({}));
+}
+
+// The pixel limit is the program's, checked on the header's size.
+TEST(VxJPEGTest, PixelLimitRefusesLargerPictures)
+{
+    const std::int64_t saved = TVxJPEG::MaxPixels();
+    TVxJPEG::SetMaxPixels(32 * 32);
+    TVxJPEG jpeg;
+    EXPECT_TRUE(jpeg.LoadFromMemory(EncodeAt(*PhotoLike(32, 32), 75)));
+    EXPECT_FALSE(jpeg.LoadFromMemory(EncodeAt(*PhotoLike(33, 32), 75)));
+    TVxJPEG::SetMaxPixels(saved);
+}
+
+} // namespace
