@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "editor/VxEditor.h"
+#include "editor/VxJPEG.h"
 #include "imaging/VxBitmap.h"
 #include "imaging/VxGeometry.h"
 #include "imaging/VxLTBitmap.h"
@@ -80,6 +81,9 @@ public:
     TVxPixelBuffer& Backup() { return FBackup; }
     const TVxPixelBuffer& Backup() const { return FBackup; }
     TVxGraphicsDocumentProperties& Properties() { return FProperties; }
+    // The JPEG library object made with the document (none: files go through the codec).
+    IBJPEG* JPEGSource() const { return FJPEGSource.get(); }
+    void SetJPEGSource(std::unique_ptr<IBJPEG> source) { FJPEGSource = std::move(source); }
     TVxPixels* ImagePixels() const { return FImage.GetPixels(); }
     TVxPixels* OriginalPixels() const { return FOriginalImage.GetPixels(); }
     TVxGraphicsDocumentView* GraphicsView() const;
@@ -119,6 +123,8 @@ public:
 private:
     template <typename TTurn>
     bool TurnBoth(TTurn turn);
+    template <typename TStep>
+    void FollowSource(TStep step);
 
     TRect FWorkArea;
     TRect FChangedRect;
@@ -128,6 +134,7 @@ private:
     TVxLTBitmap FOriginalImage;
     TVxPixelBuffer FBackup;
     TVxGraphicsDocumentProperties FProperties;
+    std::unique_ptr<IBJPEG> FJPEGSource;
     TViewFactory FViewFactory = nullptr;
     IVxGraphicsToolBroadcast* FTools = nullptr;
 };

@@ -19,6 +19,8 @@
 #include "settings/VxProperties.h"
 
 class TVxGraphicsDocumentProperties;
+class TVxGraphicsDocument;
+class IBJPEG;
 
 enum : std::int32_t {
     gfJPEG = 0,
@@ -103,6 +105,9 @@ public:
 
 private:
     bool LoadThroughCodec(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t& formatIndex);
+    bool LoadThroughJPEG(TVxGraphicsDocument& document, const std::filesystem::path& fileName);
+    TVxSaveError SaveThroughJPEG(TVxGraphicsDocument& document, IBJPEG& jpeg, const std::filesystem::path& fileName);
+    bool EncodeJpeg(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect);
     TVxSaveError WriteFile(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect,
                            TVxImageContainer container, const TVxCustomProperties& properties);
     bool SaveDocument(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t formatIndex);

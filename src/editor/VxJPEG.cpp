@@ -140,8 +140,19 @@ struct TFacts {
     std::int32_t Width = 0, Height = 0;
     std::int32_t BlockWidth = 8, BlockHeight = 8;
     std::int32_t Quality = -1;
+    std::int32_t ResolutionX = 0, ResolutionY = 0;
     J_COLOR_SPACE ColorSpace = JCS_UNKNOWN;
 };
+
+// JFIF density unit 1 is dots per inch, 2 dots per centimetre.
+std::int32_t DotsPerInch(int unit, unsigned density)
+{
+    if (unit == 1)
+        return static_cast<std::int32_t>(density);
+    if (unit == 2)
+        return static_cast<std::int32_t>((density * 254 + 50) / 100);
+    return 0;
+}
 
 const unsigned StdLuminance[DCTSIZE2] = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
                                          14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
@@ -204,6 +215,10 @@ std::optional<TFacts> ReadFacts(std::span<const std::uint8_t> stream)
         facts.BlockHeight = source->max_v_samp_factor * DCTSIZE;
     }
     facts.Quality = EstimateQuality(source->quant_tbl_ptrs[0]);
+    if (source->saw_JFIF_marker) {
+        facts.ResolutionX = DotsPerInch(source->density_unit, source->X_density);
+        facts.ResolutionY = DotsPerInch(source->density_unit, source->Y_density);
+    }
     return facts;
 }
 
@@ -566,7 +581,6 @@ bool TVxJPEG::LoadFromMemory(std::vector<std::uint8_t> stream)
     Release();
     if (stream.size() < 4 || stream[0] != 0xFF || stream[1] != 0xD8)
         return false;
-    FTransformed = false;
     return Adopt(std::move(stream));
 }
 
@@ -581,6 +595,8 @@ bool TVxJPEG::Adopt(std::vector<std::uint8_t> stream)
     FBlockWidth = facts->BlockWidth;
     FBlockHeight = facts->BlockHeight;
     FSourceQuality = facts->Quality;
+    FResolutionX = facts->ResolutionX;
+    FResolutionY = facts->ResolutionY;
     SetRect(0, 0, FWidth, FHeight);
     return true;
 }
@@ -617,7 +633,7 @@ void TVxJPEG::Release()
     FWidth = FHeight = 0;
     FBlockWidth = FBlockHeight = 8;
     FSourceQuality = -1;
-    FTransformed = false;
+    FResolutionX = FResolutionY = 0;
 }
 
 bool TVxJPEG::FlipHorizontal(std::int32_t)
@@ -735,7 +751,6 @@ bool TVxJPEG::Transform(TTransform kind)
         Release();
         return false;
     }
-    FTransformed = true;
     switch (kind) {
     case TTransform::FlipH: SetRect(w - right, top, w - left, bottom); break;
     case TTransform::FlipV: SetRect(left, h - bottom, right, h - top); break;
@@ -1098,5 +1113,33 @@ bool UnlinkExifThumbnail(std::span<std::uint8_t> tiff)
     if (!reader)
         return false;
     reader->Put32(ifd0 + 2 + static_cast<std::size_t>(count) * 12, 0);
+    return true;
+}
+
+bool TVxJPEG::CropSource()
+{
+    if (!HasSource())
+        return false;
+    const std::int32_t width = FRight - FLeft, height = FBottom - FTop;
+    if (FLeft == 0 && FTop == 0 && width == FWidth && height == FHeight)
+        return true;
+    const bool inside = FLeft >= 0 && FTop >= 0 && width > 0 && height > 0 && FRight <= FWidth && FBottom <= FHeight;
+    if (!inside || FLeft % FBlockWidth != 0 || FTop % FBlockHeight != 0) {
+        Release();
+        return false;
+    }
+    TChangedMap unchanged;
+    unchanged.Across = (width + FBlockWidth - 1) / FBlockWidth;
+    unchanged.Down = (height + FBlockHeight - 1) / FBlockHeight;
+    unchanged.Changed.assign(static_cast<std::size_t>(unchanged.Across) * unchanged.Down, 0);
+    TVxJPEGSaveParameters p;
+    TMarkerEdits edits;
+    edits.DropThumbnail = true;
+    const TMergeRequest crop{FSource, {}, &unchanged, FLeft, FTop, width, height, FBlockWidth, FBlockHeight, &p, edits};
+    std::optional<std::vector<std::uint8_t>> cropped = MergeCoefficients(crop);
+    if (!cropped || !Adopt(std::move(*cropped))) {
+        Release();
+        return false;
+    }
     return true;
 }

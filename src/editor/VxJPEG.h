@@ -54,6 +54,9 @@ public:
     virtual std::int32_t Height() const = 0;
     virtual bool Decode(std::uint8_t* firstRow, std::int32_t stride) = 0;
     virtual void SetRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) = 0;
+    // Makes the rectangle set last the held source (a document's crop): lossless when its
+    // corner is on the MCU grid; otherwise the source is dropped. False when dropped.
+    virtual bool CropSource() = 0;
     // Each takes 0, as the callers pass it; false when the source could not follow (it is
     // then dropped, and saves encode the pixels).
     virtual bool FlipHorizontal(std::int32_t) = 0;
@@ -77,6 +80,7 @@ public:
     std::int32_t Height() const override { return FHeight; }
     bool Decode(std::uint8_t* firstRow, std::int32_t stride) override;
     void SetRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) override;
+    bool CropSource() override;
     bool FlipHorizontal(std::int32_t) override;
     bool FlipVertical(std::int32_t) override;
     bool Rotate90Counterclockwise(std::int32_t) override;
@@ -98,6 +102,9 @@ public:
     // The quality whose standard tables the source uses, or -1 (a camera's own tables).
     std::int32_t SourceQuality() const { return FSourceQuality; }
     const TVxJPEGSaveReport& LastSave() const { return FLastSave; }
+    // Dots per inch from the JFIF header, 0 when it names none.
+    std::int32_t ResolutionX() const { return FResolutionX; }
+    std::int32_t ResolutionY() const { return FResolutionY; }
 
     // Pictures above this many pixels are refused before anything is allocated for them.
     static void SetMaxPixels(std::int64_t value);
@@ -112,10 +119,10 @@ private:
     std::int32_t FWidth = 0, FHeight = 0;
     std::int32_t FBlockWidth = 8, FBlockHeight = 8;
     std::int32_t FSourceQuality = -1;
+    std::int32_t FResolutionX = 0, FResolutionY = 0;
     std::int32_t FLeft = 0, FTop = 0, FRight = 0, FBottom = 0;
     const std::uint8_t* FPixels = nullptr;
     std::int32_t FStride = 0;
-    bool FTransformed = false; // a turn or flip since loading: the orientation tag is reset
     TVxJPEGSaveReport FLastSave;
 };
 
