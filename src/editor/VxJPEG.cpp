@@ -630,6 +630,9 @@ void TVxJPEG::Release()
 {
     FSource.clear();
     FSource.shrink_to_fit();
+    FLoaded.clear();
+    FLoaded.shrink_to_fit();
+    FSteps.clear();
     FWidth = FHeight = 0;
     FBlockWidth = FBlockHeight = 8;
     FSourceQuality = -1;
@@ -747,6 +750,7 @@ bool TVxJPEG::Transform(TTransform kind)
         return false;
     }
     const std::int32_t left = FLeft, top = FTop, right = FRight, bottom = FBottom, w = FWidth, h = FHeight;
+    Remember(TStep{kind, 0, 0, 0, 0});
     if (!Adopt(target.Bytes())) {
         Release();
         return false;
@@ -756,6 +760,7 @@ bool TVxJPEG::Transform(TTransform kind)
     case TTransform::FlipV: SetRect(left, h - bottom, right, h - top); break;
     case TTransform::Rot90: SetRect(h - bottom, left, h - top, right); break;
     case TTransform::Rot270: SetRect(top, w - right, bottom, w - left); break;
+    case TTransform::Crop: break;
     }
     return true;
 }
@@ -985,8 +990,8 @@ std::optional<std::vector<std::uint8_t>> TVxJPEG::SaveToMemory(const TVxJPEGSave
     edits.KeepIcc = p.KeepIcc != 0;
     edits.KeepOther = p.KeepOther != 0;
     if (keepable) {
-        std::vector<std::uint8_t> decoded(static_cast<std::size_t>(FWidth) * FHeight * 3);
-        if (!DecodeStream(FSource, decoded.data(), FWidth * 3, FWidth, FHeight))
+        std::vector<std::uint8_t> decoded;
+        if (!DecodeReference(decoded))
             return std::nullopt;
         const TChangedMap map = CompareWithSource(decoded.data() + (static_cast<std::size_t>(FTop) * FWidth + FLeft) * 3,
                                                   FWidth * 3, FPixels, FStride, width, height, FBlockWidth, FBlockHeight,
@@ -1035,6 +1040,74 @@ std::optional<std::vector<std::uint8_t>> TVxJPEG::SaveToMemory(const TVxJPEGSave
         FLastSave.EncodedBlocks = static_cast<std::int64_t>((width + FBlockWidth - 1) / FBlockWidth) *
                                   ((height + FBlockHeight - 1) / FBlockHeight);
     return bytes;
+}
+
+namespace {
+
+// A picture of B,G,R rows without padding, for the reference the pixels are compared with.
+struct TPlain {
+    std::vector<std::uint8_t> Bytes;
+    std::int32_t Width = 0, Height = 0;
+    const std::uint8_t* At(std::int32_t x, std::int32_t y) const
+    {
+        return Bytes.data() + (static_cast<std::size_t>(y) * Width + x) * 3;
+    }
+};
+
+// The pixel counterpart of each lossless step, exact: a permutation or a cut.
+TPlain ApplyStep(const TPlain& in, const TVxJPEG::TStep& step)
+{
+    TPlain out;
+    const bool transpose = step.Kind == TVxJPEG::TTransform::Rot90 || step.Kind == TVxJPEG::TTransform::Rot270;
+    out.Width = step.Kind == TVxJPEG::TTransform::Crop ? step.Right - step.Left : transpose ? in.Height : in.Width;
+    out.Height = step.Kind == TVxJPEG::TTransform::Crop ? step.Bottom - step.Top : transpose ? in.Width : in.Height;
+    out.Bytes.resize(static_cast<std::size_t>(out.Width) * out.Height * 3);
+    for (std::int32_t y = 0; y < out.Height; ++y) {
+        std::uint8_t* row = out.Bytes.data() + static_cast<std::size_t>(y) * out.Width * 3;
+        for (std::int32_t x = 0; x < out.Width; ++x) {
+            std::int32_t sx = x, sy = y;
+            switch (step.Kind) {
+            case TVxJPEG::TTransform::FlipH: sx = in.Width - 1 - x; break;
+            case TVxJPEG::TTransform::FlipV: sy = in.Height - 1 - y; break;
+            case TVxJPEG::TTransform::Rot90: sx = y; sy = in.Height - 1 - x; break;
+            case TVxJPEG::TTransform::Rot270: sx = in.Width - 1 - y; sy = x; break;
+            case TVxJPEG::TTransform::Crop: sx = x + step.Left; sy = y + step.Top; break;
+            }
+            std::memcpy(row + x * 3, in.At(sx, sy), 3);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+void TVxJPEG::Remember(const TStep& step)
+{
+    if (FSteps.empty()) {
+        FLoaded = FSource;
+        FLoadedWidth = FWidth;
+        FLoadedHeight = FHeight;
+    }
+    FSteps.push_back(step);
+}
+
+// The pixels the document holds where nothing was edited: the loaded source decoded, then
+// turned, flipped and cut as the held source was.
+bool TVxJPEG::DecodeReference(std::vector<std::uint8_t>& pixels) const
+{
+    const bool stepped = !FSteps.empty();
+    TPlain picture;
+    picture.Width = stepped ? FLoadedWidth : FWidth;
+    picture.Height = stepped ? FLoadedHeight : FHeight;
+    picture.Bytes.resize(static_cast<std::size_t>(picture.Width) * picture.Height * 3);
+    if (!DecodeStream(stepped ? FLoaded : FSource, picture.Bytes.data(), picture.Width * 3, picture.Width, picture.Height))
+        return false;
+    for (const TStep& step : FSteps)
+        picture = ApplyStep(picture, step);
+    if (picture.Width != FWidth || picture.Height != FHeight)
+        return false;
+    pixels = std::move(picture.Bytes);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1137,6 +1210,8 @@ bool TVxJPEG::CropSource()
     edits.DropThumbnail = true;
     const TMergeRequest crop{FSource, {}, &unchanged, FLeft, FTop, width, height, FBlockWidth, FBlockHeight, &p, edits};
     std::optional<std::vector<std::uint8_t>> cropped = MergeCoefficients(crop);
+    if (cropped)
+        Remember(TStep{TTransform::Crop, FLeft, FTop, FRight, FBottom});
     if (!cropped || !Adopt(std::move(*cropped))) {
         Release();
         return false;

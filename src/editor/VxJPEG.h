@@ -110,12 +110,26 @@ public:
     static void SetMaxPixels(std::int64_t value);
     static std::int64_t MaxPixels();
 
+    enum class TTransform { FlipH, FlipV, Rot90, Rot270, Crop };
+    // One lossless step applied to the held source since it was loaded.
+    struct TStep {
+        TTransform Kind;
+        std::int32_t Left, Top, Right, Bottom; // Crop only
+    };
+
 private:
-    enum class TTransform { FlipH, FlipV, Rot90, Rot270 };
     bool Adopt(std::vector<std::uint8_t> stream);
     bool Transform(TTransform kind);
+    void Remember(const TStep& step);
+    bool DecodeReference(std::vector<std::uint8_t>& pixels) const;
 
     std::vector<std::uint8_t> FSource;
+    // The source as loaded and the steps since: what the document's pixels came from. A
+    // turned source does not decode to exactly the turned pixels (the IDCT and chroma
+    // upsampling round differently), so unchanged blocks are found against these.
+    std::vector<std::uint8_t> FLoaded;
+    std::int32_t FLoadedWidth = 0, FLoadedHeight = 0;
+    std::vector<TStep> FSteps;
     std::int32_t FWidth = 0, FHeight = 0;
     std::int32_t FBlockWidth = 8, FBlockHeight = 8;
     std::int32_t FSourceQuality = -1;

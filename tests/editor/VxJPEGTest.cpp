@@ -153,6 +153,35 @@ TEST(VxJPEGTest, TurnsAndFlipsFollowThePicture)
     EXPECT_TRUE(SamePixels(back, start));
 }
 
+// The document turns its pixels exactly; saving them after the source's lossless turn
+// writes the turned coefficients and encodes nothing, though the turned coefficients
+// decode a little differently from the turned pixels.
+TEST(VxJPEGTest, SaveAfterTurnAndCropEncodesNothing)
+{
+    TVxJPEG jpeg;
+    TVxPixelBuffer decoded;
+    ASSERT_TRUE(DecodeInto(jpeg, EncodeAt(*PhotoLike(64, 48), 85, 420), decoded));
+    TVxPixelBuffer turned(fmtBGR24, TRect{0, 0, 48, 64});
+    for (std::int32_t y = 0; y < 64; ++y)
+        for (std::int32_t x = 0; x < 48; ++x)
+            std::memcpy(turned.PixelAddress(x, y), decoded.PixelAddress(y, 47 - x), 3);
+    ASSERT_TRUE(jpeg.Rotate90Clockwise(0));
+    auto saved = SavePixels(jpeg, turned, turned.GetBounds());
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(jpeg.LastSave().EncodedBlocks, 0);
+    EXPECT_EQ(*saved, jpeg.Source());
+    // Cut at (16, 16) on the MCU grid, then one pixel painted: one MCU encoded.
+    jpeg.SetRect(16, 16, 48, 64);
+    ASSERT_TRUE(jpeg.CropSource());
+    TVxPixelBuffer cut(fmtBGR24, TRect{0, 0, 32, 48});
+    cut.CopyRect(0, 0, turned, Rect(16, 16, 48, 64));
+    cut.PixelAddress(20, 40)[1] ^= 0x40;
+    saved = SavePixels(jpeg, cut, cut.GetBounds());
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(jpeg.LastSave().EncodedBlocks, 1);
+    EXPECT_EQ(jpeg.LastSave().KeptBlocks, 5);
+}
+
 // Every truncation of a file either decodes (libjpeg fills what is missing, as djpeg
 // does) or is refused; none crashes or reads outside the stream.
 TEST(VxJPEGTest, EveryTruncationEndsCleanly)
