@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -7,6 +9,8 @@
 #include "editor/VxJPEGTestSupport.h"
 #include "support/VxPixelCompare.h"
 #include "support/VxTestPictures.h"
+
+#include <jpeglib.h>
 
 namespace {
 
@@ -180,6 +184,56 @@ TEST(VxJPEGTest, SaveAfterTurnAndCropEncodesNothing)
     ASSERT_TRUE(saved);
     EXPECT_EQ(jpeg.LastSave().EncodedBlocks, 1);
     EXPECT_EQ(jpeg.LastSave().KeptBlocks, 5);
+}
+
+// A 16 x 16 file of one ink colour, written by libjpeg as Photoshop writes CMYK (Adobe
+// marker, inverted values), or converted to YCCK.
+std::vector<std::uint8_t> InkFile(const std::uint8_t (&cmyk)[4], J_COLOR_SPACE space)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = info.image_height = 16;
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    jpeg_set_colorspace(&info, space);
+    jpeg_start_compress(&info, TRUE);
+    std::uint8_t row[16 * 4];
+    for (int x = 0; x < 16; ++x)
+        for (int c = 0; c < 4; ++c)
+            row[x * 4 + c] = static_cast<std::uint8_t>(255 - cmyk[c]); // inverted, as Adobe's
+    JSAMPROW rows[1] = {row};
+    while (info.next_scanline < 16)
+        jpeg_write_scanlines(&info, rows, 1);
+    jpeg_finish_compress(&info);
+    std::vector<std::uint8_t> file(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return file;
+}
+
+// CMYK and YCCK files open as the colour their inks make (R = (1 - C)(1 - K) and so on).
+TEST(VxJPEGTest, CmykAndYcckOpenAsTheirColour)
+{
+    const struct { std::uint8_t Ink[4]; std::uint32_t Rgb; } inks[] = {
+        {{0, 0, 0, 0}, 0xFFFFFF}, {{255, 0, 0, 0}, 0x00FFFF}, {{0, 0, 0, 255}, 0x000000}, {{0, 128, 255, 64}, 0xBF5F00}};
+    for (J_COLOR_SPACE space : {JCS_CMYK, JCS_YCCK})
+        for (const auto& ink : inks) {
+            SCOPED_TRACE(std::to_string(space) + " " + std::to_string(ink.Rgb));
+            TVxJPEG jpeg;
+            TVxPixelBuffer decoded;
+            ASSERT_TRUE(DecodeInto(jpeg, InkFile(ink.Ink, space), decoded));
+            const std::uint8_t* p = decoded.PixelAddress(7, 7);
+            EXPECT_NEAR(p[2], static_cast<int>(ink.Rgb >> 16), 3);
+            EXPECT_NEAR(p[1], static_cast<int>(ink.Rgb >> 8 & 0xFF), 3);
+            EXPECT_NEAR(p[0], static_cast<int>(ink.Rgb & 0xFF), 3);
+        }
 }
 
 // Every truncation of a file either decodes (libjpeg fills what is missing, as djpeg
