@@ -171,8 +171,10 @@ bool TVxGraphicsDocument::RotateLeft()
     const bool done = TurnBoth([](TVxLTBitmap& b, bool back) { return back ? b.RotateRight() : b.RotateLeft(); });
     if (done && !a.IsEmpty())
         FWorkArea = TRect{a.Top, w - a.Right, a.Bottom, w - a.Left};
-    if (done)
+    if (done) {
         FollowSource([](IBJPEG& jpeg) { jpeg.Rotate90Counterclockwise(0); });
+        FProperties.Turned = true;
+    }
     return done;
 }
 
@@ -183,8 +185,10 @@ bool TVxGraphicsDocument::RotateRight()
     const bool done = TurnBoth([](TVxLTBitmap& b, bool back) { return back ? b.RotateLeft() : b.RotateRight(); });
     if (done && !a.IsEmpty())
         FWorkArea = TRect{h - a.Bottom, a.Left, h - a.Top, a.Right};
-    if (done)
+    if (done) {
         FollowSource([](IBJPEG& jpeg) { jpeg.Rotate90Clockwise(0); });
+        FProperties.Turned = true;
+    }
     return done;
 }
 
@@ -195,8 +199,10 @@ bool TVxGraphicsDocument::FlipHorizontal()
     const bool done = TurnBoth([](TVxLTBitmap& b, bool) { return b.FlipHorizontal(); });
     if (done && !a.IsEmpty())
         FWorkArea = TRect{w - a.Right, a.Top, w - a.Left, a.Bottom};
-    if (done)
+    if (done) {
         FollowSource([](IBJPEG& jpeg) { jpeg.FlipHorizontal(0); });
+        FProperties.Turned = true;
+    }
     return done;
 }
 
@@ -207,8 +213,10 @@ bool TVxGraphicsDocument::FlipVertical()
     const bool done = TurnBoth([](TVxLTBitmap& b, bool) { return b.FlipVertical(); });
     if (done && !a.IsEmpty())
         FWorkArea = TRect{a.Left, h - a.Bottom, a.Right, h - a.Top};
-    if (done)
+    if (done) {
         FollowSource([](IBJPEG& jpeg) { jpeg.FlipVertical(0); });
+        FProperties.Turned = true;
+    }
     return done;
 }
 

@@ -11,6 +11,7 @@
 // Every geometric operation leaves Backup equal to the new picture.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "editor/VxEditor.h"
 #include "editor/VxJPEG.h"
@@ -58,6 +59,12 @@ class TVxGraphicsDocumentProperties : public TVxCustomProperties {
 public:
     std::int32_t HorizontalResolution = 0;
     std::int32_t VerticalResolution = 0;
+    // The file's own EXIF block (TIFF-structured), written back as it was rather than
+    // rebuilt from the items: a rebuilt block moves the maker note, whose offsets
+    // several makers count from the block's start.
+    std::vector<std::uint8_t> SourceExif;
+    // The pixels were turned or flipped since loading: the orientation tag is reset.
+    bool Turned = false;
 };
 
 class TVxGraphicsDocument : public TVxDocument {

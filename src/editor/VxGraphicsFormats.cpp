@@ -120,7 +120,8 @@ private:
     bool FRestored;
 };
 
-bool ReadFileExif(const std::filesystem::path& fileName, TVxImageContainer container, TVxCustomProperties& properties)
+bool ReadFileExif(const std::filesystem::path& fileName, TVxImageContainer container, TVxCustomProperties& properties,
+                  std::vector<std::uint8_t>* rawBlock = nullptr)
 {
     const bool jpeg = container == TVxImageContainer::JPEG || container == TVxImageContainer::EXIF;
     if (!jpeg && container != TVxImageContainer::PNG)
@@ -129,7 +130,25 @@ bool ReadFileExif(const std::filesystem::path& fileName, TVxImageContainer conta
     if (!bytes)
         return false;
     const auto block = jpeg ? FindJpegExif(*bytes) : FindPngExif(*bytes);
-    return block && ParseExifBlock(*block, properties);
+    if (!block || !ParseExifBlock(*block, properties))
+        return false;
+    if (rawBlock)
+        rawBlock->assign(block->begin(), block->end());
+    return true;
+}
+
+// The block a saved file carries: the source's own, edited in place (thumbnail unlinked,
+// orientation reset after a turn), or one built from the items when there is none.
+std::vector<std::uint8_t> ExifBlockToWrite(const TVxGraphicsDocumentProperties& document,
+                                           const TVxCustomProperties& properties)
+{
+    if (document.SourceExif.empty())
+        return BuildExifBlock(properties);
+    std::vector<std::uint8_t> block = document.SourceExif;
+    UnlinkExifThumbnail(block);
+    if (document.Turned)
+        SetExifOrientation(block, 1);
+    return block;
 }
 
 std::wstring AsciiProperty(const TVxCustomProperties& properties, std::uint32_t id)
@@ -147,10 +166,11 @@ std::wstring AsciiProperty(const TVxCustomProperties& properties, std::uint32_t 
 }
 
 // Codecs that keep no EXIF of their own (Wine's) still let the file's own block be read.
-void MergeFileExif(const std::filesystem::path& fileName, TVxImageContainer container, TVxCustomProperties& properties)
+void MergeFileExif(const std::filesystem::path& fileName, TVxImageContainer container,
+                   TVxGraphicsDocumentProperties& properties)
 {
     TVxCustomProperties fromFile;
-    if (!ReadFileExif(fileName, container, fromFile))
+    if (!ReadFileExif(fileName, container, fromFile, &properties.SourceExif))
         return;
     for (int i = 0; i < fromFile.Count(); ++i) {
         const TVxPropertyRecord& record = fromFile.Item(i);
@@ -303,6 +323,8 @@ bool TVxGraphicsFormats::LoadThroughCodec(TVxDocument& document, const std::file
     graphics.Properties().Assign(properties);
     graphics.Properties().HorizontalResolution = properties.HorizontalResolution;
     graphics.Properties().VerticalResolution = properties.VerticalResolution;
+    graphics.Properties().SourceExif = std::move(properties.SourceExif);
+    graphics.Properties().Turned = false;
     graphics.ResetBackup();
     formatIndex = FormatOfContainer(container);
     return true;
@@ -323,7 +345,7 @@ bool TVxGraphicsFormats::LoadThroughJPEG(TVxGraphicsDocument& graphics, const st
         return false;
     }
     TVxGraphicsDocumentProperties properties;
-    ReadFileExif(fileName, TVxImageContainer::JPEG, properties);
+    ReadFileExif(fileName, TVxImageContainer::JPEG, properties, &properties.SourceExif);
     const auto* library = dynamic_cast<const TVxJPEG*>(jpeg);
     std::int32_t dpiX = library ? library->ResolutionX() : 0, dpiY = library ? library->ResolutionY() : 0;
     if (dpiX <= 0 || dpiY <= 0) {
@@ -334,6 +356,8 @@ bool TVxGraphicsFormats::LoadThroughJPEG(TVxGraphicsDocument& graphics, const st
     graphics.Properties().Assign(properties);
     graphics.Properties().HorizontalResolution = dpiX > 0 ? dpiX : 96;
     graphics.Properties().VerticalResolution = dpiY > 0 ? dpiY : 96;
+    graphics.Properties().SourceExif = std::move(properties.SourceExif);
+    graphics.Properties().Turned = false;
     graphics.ResetBackup();
     return true;
 }
@@ -389,8 +413,13 @@ bool TVxGraphicsFormats::SaveDocument(TVxDocument& document, const std::filesyst
     TVxCustomProperties properties;
     properties.Assign(graphics->Properties());
     RemoveThumbnailProperties(properties);
+    if (graphics->Properties().Turned && properties.IndexOf(0x0112) >= 0) {
+        const std::uint16_t upright = 1;
+        properties.Set(0x0112, exifShort, 2, &upright);
+    }
     graphics->Properties().Assign(properties);
-    FLastSaveError = WriteFile(fileName, *pixels, rect, *container, properties);
+    FLastSaveError = WriteFile(fileName, *pixels, rect, *container, properties,
+                               ExifBlockToWrite(graphics->Properties(), properties));
     return FLastSaveError == TVxSaveError::None;
 }
 
@@ -441,7 +470,8 @@ bool TVxGraphicsFormats::EncodeJpeg(const std::filesystem::path& fileName, const
 // The picture goes to a new file beside the target, which is replaced only when that
 // file is complete: a save that fails halfway leaves the user's file as it was.
 TVxSaveError TVxGraphicsFormats::WriteFile(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect,
-                                           TVxImageContainer container, const TVxCustomProperties& properties)
+                                           TVxImageContainer container, const TVxCustomProperties& properties,
+                                           const std::vector<std::uint8_t>& block)
 {
     if (IsReadOnlyFile(fileName))
         return TVxSaveError::ReadOnly;
@@ -450,7 +480,6 @@ TVxSaveError TVxGraphicsFormats::WriteFile(const std::filesystem::path& fileName
     bool done = (container == TVxImageContainer::JPEG && EncodeJpeg(temporary, pixels, rect))
                 || FCodec.Encode(temporary, pixels, rect, container, FJPEGQuality, properties);
     if (done && (container == TVxImageContainer::JPEG || container == TVxImageContainer::PNG)) {
-        const std::vector<std::uint8_t> block = BuildExifBlock(properties);
         std::optional<std::vector<std::uint8_t>> encoded = ReadWholeFile(temporary);
         done = encoded.has_value();
         if (done && !block.empty()) {

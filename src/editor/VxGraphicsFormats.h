@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "editor/VxFileFormats.h"
 #include "editor/VxJPEGOptions.h"
@@ -109,7 +110,8 @@ private:
     TVxSaveError SaveThroughJPEG(TVxGraphicsDocument& document, IBJPEG& jpeg, const std::filesystem::path& fileName);
     bool EncodeJpeg(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect);
     TVxSaveError WriteFile(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect,
-                           TVxImageContainer container, const TVxCustomProperties& properties);
+                           TVxImageContainer container, const TVxCustomProperties& properties,
+                           const std::vector<std::uint8_t>& exifBlock);
     bool SaveDocument(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t formatIndex);
 
     IVxImageCodec& FCodec;

@@ -225,6 +225,33 @@ TEST_F(VxJPEGFormatsTest, EditedSaveKeepsUnchangedBlocksAndExif)
     EXPECT_EQ(*block, expected) << Differences(expected, *block);
 }
 
+// When the source cannot follow (a turn that would move a partial MCU row to the top),
+// the picture is encoded at the chosen quality, and the file's own EXIF block still goes
+// with it as it was (orientation reset, thumbnail unlinked), not rebuilt from the items:
+// the maker note stays where its block-relative offsets expect it, the interoperability
+// directory stays.
+TEST_F(VxJPEGFormatsTest, WithoutTheSourceTheFilesOwnExifIsWrittenBack)
+{
+    for (const TCameraLayout& layout : CameraLayouts) {
+        SCOPED_TRACE(layout.Maker);
+        const TCameraExif exif = CameraExif(layout, 8);
+        std::int32_t format = 0;
+        ASSERT_TRUE(Formats.Load(Document, Write(L"camera.jpg", CameraFile(exif, 64, 40)), format));
+        ASSERT_TRUE(Document.RotateRight());
+        EXPECT_FALSE(Document.JPEGSource()->HasSource());
+        const std::filesystem::path target = Folder.Path() / L"encoded.jpg";
+        const int asked = Prompt.Asked;
+        ASSERT_TRUE(Formats.Save(Document, target, gfJPEG));
+        EXPECT_EQ(Prompt.Asked, asked + 1);
+        const std::vector<std::uint8_t> file = ReadFileBytes(target);
+        EXPECT_TRUE(PixelsWithin(*Decoded(file), *Document.ImagePixels(), 48));
+        const auto saved = ExifOf(file);
+        ASSERT_TRUE(saved);
+        const std::vector<std::uint8_t> expected = Expected(exif, true, true);
+        EXPECT_EQ(*saved, expected) << Differences(expected, *saved);
+    }
+}
+
 // A crop on the MCU grid cuts the held source losslessly; off the grid the source is
 // dropped and the picture the user sees is encoded (never a shifted one).
 TEST_F(VxJPEGFormatsTest, CropOnTheGridIsLosslessOffItEncodesWhatIsSeen)
