@@ -103,20 +103,66 @@ private:
     bool FReady = false;
 };
 
+// Compressed bytes go to a buffer of our own, grown with realloc. libjpeg's memory
+// destination frees its first buffer when it grows but hands the new one to the caller only
+// at the end, so an error in between leaves the caller a freed pointer and leaks the new
+// buffer.
+struct TDestination {
+    jpeg_destination_mgr Manager; // first: libjpeg hands back a pointer to it
+    unsigned char* Buffer = nullptr;
+    std::size_t Size = 0;
+    std::size_t Used = 0;
+};
+
+void InitDestination(j_compress_ptr info)
+{
+    auto* d = reinterpret_cast<TDestination*>(info->dest);
+    if (!d->Buffer) {
+        d->Buffer = static_cast<unsigned char*>(std::malloc(65536));
+        if (!d->Buffer)
+            ErrorExit(reinterpret_cast<j_common_ptr>(info));
+        d->Size = 65536;
+    }
+    d->Manager.next_output_byte = d->Buffer;
+    d->Manager.free_in_buffer = d->Size;
+}
+
+// Called when the buffer is full: it doubles, and writing goes on behind what is there.
+boolean GrowDestination(j_compress_ptr info)
+{
+    auto* d = reinterpret_cast<TDestination*>(info->dest);
+    const std::size_t size = d->Size * 2;
+    auto* grown = size > d->Size ? static_cast<unsigned char*>(std::realloc(d->Buffer, size)) : nullptr;
+    if (!grown)
+        ErrorExit(reinterpret_cast<j_common_ptr>(info));
+    d->Buffer = grown;
+    d->Manager.next_output_byte = grown + d->Size;
+    d->Manager.free_in_buffer = size - d->Size;
+    d->Size = size;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr info)
+{
+    auto* d = reinterpret_cast<TDestination*>(info->dest);
+    d->Used = d->Size - d->Manager.free_in_buffer;
+}
+
 class TCompressor {
 public:
     explicit TCompressor(TErrors& errors)
     {
         FInfo.err = &errors.Manager;
-        FReady = Guarded(errors, [&] {
-            jpeg_create_compress(&FInfo);
-            jpeg_mem_dest(&FInfo, &FBuffer, &FSize);
-        });
+        FReady = Guarded(errors, [&] { jpeg_create_compress(&FInfo); });
+        FDestination.Manager.init_destination = InitDestination;
+        FDestination.Manager.empty_output_buffer = GrowDestination;
+        FDestination.Manager.term_destination = TermDestination;
+        FInfo.dest = &FDestination.Manager;
     }
     ~TCompressor()
     {
         jpeg_destroy_compress(&FInfo);
-        std::free(FBuffer); // jpeg_mem_dest's buffer is the caller's to free
+        std::free(FDestination.Buffer);
     }
     TCompressor(const TCompressor&) = delete;
     TCompressor& operator=(const TCompressor&) = delete;
@@ -124,12 +170,11 @@ public:
     bool Ready() const { return FReady; }
     jpeg_compress_struct* operator->() { return &FInfo; }
     j_compress_ptr Info() { return &FInfo; }
-    std::vector<std::uint8_t> Bytes() const { return {FBuffer, FBuffer + FSize}; }
+    std::vector<std::uint8_t> Bytes() const { return {FDestination.Buffer, FDestination.Buffer + FDestination.Used}; }
 
 private:
     jpeg_compress_struct FInfo{};
-    unsigned char* FBuffer = nullptr;
-    unsigned long FSize = 0;
+    TDestination FDestination{};
     bool FReady = false;
 };
 
@@ -371,6 +416,8 @@ struct TCodingTables {
     int Table[MAX_COMPONENTS] = {};
     bool HasTable[NUM_QUANT_TBLS] = {};
     UINT16 Quant[NUM_QUANT_TBLS][DCTSIZE2] = {};
+    // A zero step decodes (as nothing) but cannot encode: the encoder divides by it.
+    bool Encodable = true;
 };
 
 void ReadCodingTables(j_decompress_ptr info, TCodingTables& tables)
@@ -387,6 +434,14 @@ void ReadCodingTables(j_decompress_ptr info, TCodingTables& tables)
         tables.HasTable[t] = info->quant_tbl_ptrs[t] != nullptr;
         if (tables.HasTable[t])
             std::memcpy(tables.Quant[t], info->quant_tbl_ptrs[t]->quantval, sizeof(tables.Quant[t]));
+    }
+    for (int c = 0; c < info->num_components && c < MAX_COMPONENTS; ++c) {
+        const int t = tables.Table[c];
+        if (t < 0 || t >= NUM_QUANT_TBLS || !tables.HasTable[t])
+            tables.Encodable = false;
+        else
+            for (UINT16 step : tables.Quant[t])
+                tables.Encodable = tables.Encodable && step != 0;
     }
 }
 
@@ -980,7 +1035,7 @@ std::optional<std::vector<std::uint8_t>> TVxJPEG::SaveToMemory(const TVxJPEGSave
     bool sawJfif = true;
     if (HasSource() && !ReadSourceTables(FSource, tables, markers, sawJfif))
         return std::nullopt;
-    const bool tablesUsable = HasSource() && !IsCmyk(tables.ColorSpace);
+    const bool tablesUsable = HasSource() && !IsCmyk(tables.ColorSpace) && tables.Encodable;
     const bool insideSource = FLeft >= 0 && FTop >= 0 && FRight <= FWidth && FBottom <= FHeight;
     const bool onGrid = FLeft % FBlockWidth == 0 && FTop % FBlockHeight == 0;
     const bool keepable = tablesUsable && p.Quality < 0 && p.KeepBlocks && insideSource && onGrid

@@ -236,6 +236,55 @@ TEST(VxJPEGTest, CmykAndYcckOpenAsTheirColour)
         }
 }
 
+// A quantization step of 0 decodes (the coefficient counts for nothing) but cannot encode,
+// since the encoder divides by it: saving an edit re-encodes at a standard quality
+// instead of with the source's tables.
+TEST(VxJPEGTest, ZeroQuantizationStepSavesWithStandardTables)
+{
+    std::vector<std::uint8_t> file = EncodeAt(*PhotoLike(32, 32), 75);
+    for (std::size_t i = 0; i + 6 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDB) {
+            file[i + 5 + 3] = 0; // the table's fourth step
+            break;
+        }
+    TVxJPEG jpeg;
+    TVxPixelBuffer picture;
+    ASSERT_TRUE(DecodeInto(jpeg, file, picture));
+    picture.PixelAddress(3, 3)[0] ^= 0x04;
+    const auto saved = SavePixels(jpeg, picture, picture.GetBounds());
+    ASSERT_TRUE(saved);
+    TVxJPEG reread;
+    TVxPixelBuffer again;
+    ASSERT_TRUE(DecodeInto(reread, *saved, again));
+    EXPECT_LE(MaxDifference(again, picture), 48);
+}
+
+// EXIF blocks with broken offsets are left alone, byte for byte.
+TEST(VxJPEGTest, BrokenExifBlocksAreLeftAlone)
+{
+    const std::vector<std::uint8_t> good = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 9, 9, 9, 9};
+    const struct { const char* Name; std::size_t At; std::uint8_t Value; } faults[] = {
+        {"byte order", 0, 'X'}, {"magic", 2, 43}, {"IFD0 beyond the end", 4, 200}, {"entry count beyond the end", 8, 9}};
+    for (const auto& f : faults) {
+        SCOPED_TRACE(f.Name);
+        std::vector<std::uint8_t> block = good;
+        block[f.At] = f.Value;
+        const std::vector<std::uint8_t> before = block;
+        EXPECT_FALSE(SetExifOrientation(block, 1));
+        EXPECT_FALSE(UnlinkExifThumbnail(block));
+        EXPECT_EQ(block, before);
+    }
+    std::vector<std::uint8_t> block = good;
+    for (std::size_t n = 0; n < good.size(); ++n) { // every truncation
+        std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
+        EXPECT_FALSE(UnlinkExifThumbnail(cut)) << n;
+    }
+    ASSERT_TRUE(SetExifOrientation(block, 1));
+    EXPECT_EQ(block[18], 1);
+    ASSERT_TRUE(UnlinkExifThumbnail(block));
+    EXPECT_EQ(std::vector<std::uint8_t>(block.begin() + 22, block.end()), std::vector<std::uint8_t>(4, 0));
+}
+
 // Every truncation of a file either decodes (libjpeg fills what is missing, as djpeg
 // does) or is refused; none crashes or reads outside the stream.
 TEST(VxJPEGTest, EveryTruncationEndsCleanly)
