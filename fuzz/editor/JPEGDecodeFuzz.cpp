@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "editor/VxExif.h"
 #include "editor/VxJPEG.h"
 
 namespace {

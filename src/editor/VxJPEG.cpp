@@ -12,6 +12,8 @@
 
 #include <jpeglib.h>
 
+#include "editor/VxExif.h"
+
 namespace {
 
 std::atomic<std::int64_t> GMaxPixels{std::int64_t{1} << 28};
@@ -76,7 +78,7 @@ std::size_t MemoryLimit()
 
 class TDecompressor {
 public:
-    TDecompressor(TErrors& errors, std::span<const std::uint8_t> stream) : FErrors(errors)
+    TDecompressor(TErrors& errors, std::span<const std::uint8_t> stream)
     {
         FInfo.err = &errors.Manager;
         FReady = Guarded(errors, [&] {
@@ -97,7 +99,6 @@ public:
     j_decompress_ptr Info() { return &FInfo; }
 
 private:
-    TErrors& FErrors;
     jpeg_decompress_struct FInfo{};
     jpeg_progress_mgr FProgress{};
     bool FReady = false;
@@ -603,6 +604,34 @@ void TransposeQuantTables(j_compress_ptr info)
     }
 }
 
+// Block (bx, by) of the target comes from the source block that lands there, its
+// coefficients turned or mirrored with it.
+void TransformBlocks(j_decompress_ptr in, TVxJPEG::TTransform kind, jvirt_barray_ptr* source, jvirt_barray_ptr* target,
+                              const TArrayShape& sourceShape, const TArrayShape& targetShape)
+{
+    const bool transpose = kind == TVxJPEG::TTransform::Rot90 || kind == TVxJPEG::TTransform::Rot270;
+    const bool mirrorH = kind == TVxJPEG::TTransform::FlipH || kind == TVxJPEG::TTransform::Rot90;
+    const bool mirrorV = kind == TVxJPEG::TTransform::FlipV || kind == TVxJPEG::TTransform::Rot270;
+    for (int c = 0; c < in->num_components; ++c) {
+        const JDIMENSION srcAcross = sourceShape.Across[c], srcDown = sourceShape.Down[c];
+        for (JDIMENSION by = 0; by < targetShape.Down[c]; ++by) {
+            JBLOCKROW targetRow = BlockRow(in, target[c], by, true);
+            for (JDIMENSION bx = 0; bx < targetShape.Across[c]; ++bx) {
+                JDIMENSION sx = bx, sy = by;
+                switch (kind) {
+                case TVxJPEG::TTransform::FlipH: sx = srcAcross - 1 - bx; break;
+                case TVxJPEG::TTransform::FlipV: sy = srcDown - 1 - by; break;
+                case TVxJPEG::TTransform::Rot90: sx = by; sy = srcDown - 1 - bx; break;
+                case TVxJPEG::TTransform::Rot270: sx = srcAcross - 1 - by; sy = bx; break;
+                case TVxJPEG::TTransform::Crop: break;
+                }
+                JBLOCKROW sourceRow = BlockRow(in, source[c], sy, false);
+                TransformBlock(sourceRow[sx], targetRow[bx], transpose, mirrorH, mirrorV);
+            }
+        }
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -752,28 +781,7 @@ bool TVxJPEG::Transform(TTransform kind)
     edits.DropThumbnail = true;
     edits.ResetOrientation = true;
     ok = ok && Guarded(errors, [&] {
-        j_decompress_ptr in = source.Info();
-        for (int c = 0; c < in->num_components; ++c) {
-            // Block (bx, by) of the target comes from the source block that lands there.
-            const JDIMENSION across = targetShape.Across[c], down = targetShape.Down[c];
-            const JDIMENSION srcAcross = sourceShape.Across[c], srcDown = sourceShape.Down[c];
-            for (JDIMENSION by = 0; by < down; ++by) {
-                JBLOCKROW targetRow = BlockRow(in, targetArrays[c], by, true);
-                for (JDIMENSION bx = 0; bx < across; ++bx) {
-                    JDIMENSION sx = bx, sy = by;
-                    switch (kind) {
-                    case TTransform::FlipH: sx = srcAcross - 1 - bx; break;
-                    case TTransform::FlipV: sy = srcDown - 1 - by; break;
-                    case TTransform::Rot90: sx = by; sy = srcDown - 1 - bx; break;
-                    case TTransform::Rot270: sx = srcAcross - 1 - by; sy = bx; break;
-                    }
-                    JBLOCKROW sourceRow = BlockRow(in, sourceCoefficients[c], sy, false);
-                    TransformBlock(sourceRow[sx], targetRow[bx], transpose,
-                                   kind == TTransform::FlipH || kind == TTransform::Rot90,
-                                   kind == TTransform::FlipV || kind == TTransform::Rot270);
-                }
-            }
-        }
+        TransformBlocks(source.Info(), kind, sourceCoefficients, targetArrays, sourceShape, targetShape);
     });
     // The MCU-padded block counts equal the exact ones here (whole MCUs on the moved
     // edges); the other edge may be partial and keeps its padding blocks in place.
@@ -1021,79 +1029,113 @@ bool TVxJPEG::SaveToFile(const std::filesystem::path& fileName, const TVxJPEGSav
 // source decodes to keeps the source's coefficients, and only the others are encoded.
 // Any other quality, a rectangle off the MCU grid or outside the source, or a CMYK source
 // encodes every block from the pixels.
+// What a save knows of the source before it decides how to write.
+struct TVxJPEG::TSaveContext {
+    TVxJPEGSaveParameters Parameters;
+    TCodingTables Tables;
+    std::vector<TMarker> Markers;
+    bool SawJfif = true;
+    bool TablesUsable = false;
+    TMarkerEdits Edits;
+    std::int32_t Width = 0, Height = 0;
+};
+
 std::optional<std::vector<std::uint8_t>> TVxJPEG::SaveToMemory(const TVxJPEGSaveParameters& parameters)
 {
     FLastSave = {};
-    const std::int32_t width = FRight - FLeft, height = FBottom - FTop;
-    if (!FPixels || width <= 0 || height <= 0 || width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
+    TSaveContext context;
+    context.Width = FRight - FLeft;
+    context.Height = FBottom - FTop;
+    if (!FPixels || context.Width <= 0 || context.Height <= 0 || context.Width > JPEG_MAX_DIMENSION
+        || context.Height > JPEG_MAX_DIMENSION)
         return std::nullopt;
-    TVxJPEGSaveParameters p = parameters;
+    TVxJPEGSaveParameters& p = context.Parameters;
+    p = parameters;
     if (p.Quality >= 0 && p.Quality == FSourceQuality)
         p.Quality = -1; // the same standard tables: blocks can still be kept
-    TCodingTables tables;
-    std::vector<TMarker> markers;
-    bool sawJfif = true;
-    if (HasSource() && !ReadSourceTables(FSource, tables, markers, sawJfif))
+    if (HasSource() && !ReadSourceTables(FSource, context.Tables, context.Markers, context.SawJfif))
         return std::nullopt;
-    const bool tablesUsable = HasSource() && !IsCmyk(tables.ColorSpace) && tables.Encodable;
+    context.TablesUsable = HasSource() && !IsCmyk(context.Tables.ColorSpace) && context.Tables.Encodable;
+    context.Edits.KeepExif = p.KeepExif != 0;
+    context.Edits.KeepIcc = p.KeepIcc != 0;
+    context.Edits.KeepOther = p.KeepOther != 0;
     const bool insideSource = FLeft >= 0 && FTop >= 0 && FRight <= FWidth && FBottom <= FHeight;
     const bool onGrid = FLeft % FBlockWidth == 0 && FTop % FBlockHeight == 0;
-    const bool keepable = tablesUsable && p.Quality < 0 && p.KeepBlocks && insideSource && onGrid
-                          && (p.Subsampling < 0 || tables.ColorSpace != JCS_YCbCr);
-    TMarkerEdits edits;
-    edits.KeepExif = p.KeepExif != 0;
-    edits.KeepIcc = p.KeepIcc != 0;
-    edits.KeepOther = p.KeepOther != 0;
+    const bool keepable = context.TablesUsable && p.Quality < 0 && p.KeepBlocks && insideSource && onGrid
+                          && (p.Subsampling < 0 || context.Tables.ColorSpace != JCS_YCbCr);
     if (keepable) {
-        std::vector<std::uint8_t> decoded;
-        if (!DecodeReference(decoded))
-            return std::nullopt;
-        const TChangedMap map = CompareWithSource(decoded.data() + (static_cast<std::size_t>(FTop) * FWidth + FLeft) * 3,
-                                                  FWidth * 3, FPixels, FStride, width, height, FBlockWidth, FBlockHeight,
-                                                  tables.ColorSpace == JCS_GRAYSCALE);
-        if (!map.ChangedColourIntoGrey) {
-            decoded = {};
-            const bool whole = FLeft == 0 && FTop == 0 && width == FWidth && height == FHeight;
-            if (map.Count == 0 && whole && edits.KeepExif && edits.KeepIcc && edits.KeepOther && !p.Progressive) {
-                FLastSave.KeptBlocks = static_cast<std::int64_t>(map.Across) * map.Down;
-                FLastSave.Transcoded = true;
-                return FSource;
-            }
-            std::optional<std::vector<std::uint8_t>> encoded;
-            if (map.Count > 0) {
-                TEncodeRequest request{FPixels, FStride, width, height, &p, &tables};
-                TVxJPEGSaveParameters plain = p;
-                plain.OptimizeHuffman = 0;
-                plain.Progressive = 0;
-                request.Parameters = &plain;
-                encoded = EncodePixels(request);
-                if (!encoded)
-                    return std::nullopt;
-            }
-            edits.DropThumbnail = map.Count > 0 || !whole;
-            TMergeRequest merge{FSource, encoded ? std::span<const std::uint8_t>(*encoded) : std::span<const std::uint8_t>(),
-                                &map, FLeft, FTop, width, height, FBlockWidth, FBlockHeight, &p, edits};
-            std::optional<std::vector<std::uint8_t>> merged = MergeCoefficients(merge);
-            if (merged) {
-                FLastSave.EncodedBlocks = map.Count;
-                FLastSave.KeptBlocks = static_cast<std::int64_t>(map.Across) * map.Down - map.Count;
-                FLastSave.Transcoded = map.Count == 0;
-                return merged;
-            }
-        }
+        if (std::optional<std::vector<std::uint8_t>> kept = SaveKeepingBlocks(context))
+            return kept;
     }
-    edits.DropThumbnail = true;
-    const bool grey = tablesUsable && tables.ColorSpace == JCS_GRAYSCALE;
-    const bool greyFits = grey && IsGreyPicture(FPixels, FStride, width, height);
-    TEncodeRequest request{FPixels, FStride, width, height, &p, (tablesUsable && (!grey || greyFits)) ? &tables : nullptr};
+    return SaveEncodingAll(context);
+}
+
+// Nothing when the blocks cannot be kept after all (colour painted into a grey source,
+// a merge that failed); the caller then encodes everything.
+std::optional<std::vector<std::uint8_t>> TVxJPEG::SaveKeepingBlocks(TSaveContext& context)
+{
+    const TVxJPEGSaveParameters& p = context.Parameters;
+    std::vector<std::uint8_t> decoded;
+    if (!DecodeReference(decoded))
+        return std::nullopt;
+    const TChangedMap map = CompareWithSource(decoded.data() + (static_cast<std::size_t>(FTop) * FWidth + FLeft) * 3,
+                                              FWidth * 3, FPixels, FStride, context.Width, context.Height, FBlockWidth,
+                                              FBlockHeight, context.Tables.ColorSpace == JCS_GRAYSCALE);
+    if (map.ChangedColourIntoGrey)
+        return std::nullopt;
+    decoded = {};
+    const std::int64_t mcus = static_cast<std::int64_t>(map.Across) * map.Down;
+    const bool whole = FLeft == 0 && FTop == 0 && context.Width == FWidth && context.Height == FHeight;
+    const TMarkerEdits& edits = context.Edits;
+    if (map.Count == 0 && whole && edits.KeepExif && edits.KeepIcc && edits.KeepOther && !p.Progressive) {
+        FLastSave.KeptBlocks = mcus;
+        FLastSave.Transcoded = true;
+        return FSource;
+    }
+    std::optional<std::vector<std::uint8_t>> encoded;
+    if (map.Count > 0) {
+        // Only the coefficients are wanted from this stream: no optimised tables, one scan.
+        TVxJPEGSaveParameters plain = p;
+        plain.OptimizeHuffman = 0;
+        plain.Progressive = 0;
+        const TEncodeRequest request{FPixels, FStride, context.Width, context.Height, &plain, &context.Tables};
+        encoded = EncodePixels(request);
+        if (!encoded)
+            return std::nullopt;
+    }
+    context.Edits.DropThumbnail = map.Count > 0 || !whole;
+    const TMergeRequest merge{FSource, encoded ? std::span<const std::uint8_t>(*encoded) : std::span<const std::uint8_t>(),
+                              &map, FLeft, FTop, context.Width, context.Height, FBlockWidth, FBlockHeight, &p,
+                              context.Edits};
+    std::optional<std::vector<std::uint8_t>> merged = MergeCoefficients(merge);
+    if (merged) {
+        FLastSave.EncodedBlocks = map.Count;
+        FLastSave.KeptBlocks = mcus - map.Count;
+        FLastSave.Transcoded = map.Count == 0;
+    }
+    return merged;
+}
+
+// Every block from the pixels: at the quality asked for, or with the source's tables when
+// they can code the picture (a grey source only while the picture stays grey).
+std::optional<std::vector<std::uint8_t>> TVxJPEG::SaveEncodingAll(TSaveContext& context)
+{
+    const bool grey = context.TablesUsable && context.Tables.ColorSpace == JCS_GRAYSCALE;
+    const bool greyFits = grey && IsGreyPicture(FPixels, FStride, context.Width, context.Height);
+    const bool useTables = context.TablesUsable && (!grey || greyFits);
+    TEncodeRequest request{FPixels, FStride, context.Width, context.Height, &context.Parameters,
+                           useTables ? &context.Tables : nullptr};
     request.FallbackQuality = FSourceQuality >= 0 ? FSourceQuality : (HasSource() ? 90 : 75);
-    const std::vector<TMarker> written = FilterMarkers(markers, edits, true, false);
+    context.Edits.DropThumbnail = true;
+    // The source's Adobe marker names its own colour transform (a CMYK or RGB source's
+    // would make the new YCbCr file decode as RGB); libjpeg writes one where it belongs.
+    const std::vector<TMarker> written = FilterMarkers(context.Markers, context.Edits, true, true);
     request.Markers = &written;
-    request.WriteJfif = sawJfif;
+    request.WriteJfif = context.SawJfif;
     std::optional<std::vector<std::uint8_t>> bytes = EncodePixels(request);
     if (bytes)
-        FLastSave.EncodedBlocks = static_cast<std::int64_t>((width + FBlockWidth - 1) / FBlockWidth) *
-                                  ((height + FBlockHeight - 1) / FBlockHeight);
+        FLastSave.EncodedBlocks = static_cast<std::int64_t>((context.Width + FBlockWidth - 1) / FBlockWidth)
+                                  * ((context.Height + FBlockHeight - 1) / FBlockHeight);
     return bytes;
 }
 
@@ -1162,85 +1204,6 @@ bool TVxJPEG::DecodeReference(std::vector<std::uint8_t>& pixels) const
     if (picture.Width != FWidth || picture.Height != FHeight)
         return false;
     pixels = std::move(picture.Bytes);
-    return true;
-}
-
-// ---------------------------------------------------------------------------------------
-// EXIF edits in place.
-
-namespace {
-
-struct TTiffReader {
-    std::span<std::uint8_t> Bytes;
-    bool Motorola = false;
-
-    bool Has(std::size_t offset, std::size_t size) const { return offset <= Bytes.size() && size <= Bytes.size() - offset; }
-    std::uint16_t U16(std::size_t at) const
-    {
-        return Motorola ? static_cast<std::uint16_t>(Bytes[at] << 8 | Bytes[at + 1])
-                        : static_cast<std::uint16_t>(Bytes[at + 1] << 8 | Bytes[at]);
-    }
-    std::uint32_t U32(std::size_t at) const
-    {
-        return Motorola ? std::uint32_t{U16(at)} << 16 | U16(at + 2) : std::uint32_t{U16(at + 2)} << 16 | U16(at);
-    }
-    void Put16(std::size_t at, std::uint16_t value)
-    {
-        Bytes[at + (Motorola ? 0 : 1)] = static_cast<std::uint8_t>(value >> 8);
-        Bytes[at + (Motorola ? 1 : 0)] = static_cast<std::uint8_t>(value);
-    }
-    void Put32(std::size_t at, std::uint32_t value)
-    {
-        Put16(at + (Motorola ? 0 : 2), static_cast<std::uint16_t>(value >> 16));
-        Put16(at + (Motorola ? 2 : 0), static_cast<std::uint16_t>(value));
-    }
-};
-
-// IFD0's offset and entry count, when the header and the directory lie inside the block.
-std::optional<TTiffReader> OpenTiff(std::span<std::uint8_t> tiff, std::size_t& ifd0, std::uint16_t& count)
-{
-    if (tiff.size() < 8)
-        return std::nullopt;
-    TTiffReader reader{tiff, tiff[0] == 'M'};
-    if (!((tiff[0] == 'I' && tiff[1] == 'I') || (tiff[0] == 'M' && tiff[1] == 'M')) || reader.U16(2) != 42)
-        return std::nullopt;
-    ifd0 = reader.U32(4);
-    if (!reader.Has(ifd0, 2))
-        return std::nullopt;
-    count = reader.U16(ifd0);
-    if (!reader.Has(ifd0 + 2, static_cast<std::size_t>(count) * 12 + 4))
-        return std::nullopt;
-    return reader;
-}
-
-} // namespace
-
-bool SetExifOrientation(std::span<std::uint8_t> tiff, std::uint16_t orientation)
-{
-    std::size_t ifd0 = 0;
-    std::uint16_t count = 0;
-    std::optional<TTiffReader> reader = OpenTiff(tiff, ifd0, count);
-    if (!reader)
-        return false;
-    for (std::uint16_t i = 0; i < count; ++i) {
-        const std::size_t entry = ifd0 + 2 + static_cast<std::size_t>(i) * 12;
-        // SHORT, count 1: the value sits in the entry itself, at its first two bytes.
-        if (reader->U16(entry) == 0x0112 && reader->U16(entry + 2) == 3 && reader->U32(entry + 4) == 1) {
-            reader->Put16(entry + 8, orientation);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool UnlinkExifThumbnail(std::span<std::uint8_t> tiff)
-{
-    std::size_t ifd0 = 0;
-    std::uint16_t count = 0;
-    std::optional<TTiffReader> reader = OpenTiff(tiff, ifd0, count);
-    if (!reader)
-        return false;
-    reader->Put32(ifd0 + 2 + static_cast<std::size_t>(count) * 12, 0);
     return true;
 }
 

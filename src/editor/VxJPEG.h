@@ -118,6 +118,9 @@ public:
     };
 
 private:
+    struct TSaveContext;
+    std::optional<std::vector<std::uint8_t>> SaveKeepingBlocks(TSaveContext& context);
+    std::optional<std::vector<std::uint8_t>> SaveEncodingAll(TSaveContext& context);
     bool Adopt(std::vector<std::uint8_t> stream);
     bool Transform(TTransform kind);
     void Remember(const TStep& step);
@@ -139,10 +142,3 @@ private:
     std::int32_t FStride = 0;
     TVxJPEGSaveReport FLastSave;
 };
-
-// Edits of an EXIF (TIFF-structured) block in place, so nothing else in it moves: maker
-// notes whose offsets count from the block's start keep pointing at their data.
-// Sets IFD0's orientation tag when it has one; false when it has none or the block is bad.
-bool SetExifOrientation(std::span<std::uint8_t> tiff, std::uint16_t orientation);
-// Unlinks the thumbnail directory (IFD1) from IFD0; its bytes stay, unreferenced.
-bool UnlinkExifThumbnail(std::span<std::uint8_t> tiff);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "editor/VxExif.h"
 #include "editor/VxJPEGTestSupport.h"
 #include "support/VxPixelCompare.h"
 #include "support/VxTestPictures.h"
