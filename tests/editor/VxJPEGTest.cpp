@@ -336,6 +336,15 @@ TEST(VxJPEGTest, BadHeadersAreRefused)
         EXPECT_FALSE(jpeg.LoadFromMemory(file));
         EXPECT_FALSE(jpeg.HasSource());
     }
+    // 12-bit samples: this build of libjpeg-turbo decodes 8-bit files only.
+    std::vector<std::uint8_t> twelveBit = good;
+    for (std::size_t i = 0; i + 4 < twelveBit.size(); ++i)
+        if (twelveBit[i] == 0xFF && twelveBit[i + 1] == 0xC0) {
+            twelveBit[i + 4] = 12;
+            break;
+        }
+    TVxJPEG twelve;
+    EXPECT_FALSE(twelve.LoadFromMemory(twelveBit));
     const std::vector<std::uint8_t> notJpeg = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
     TVxJPEG jpeg;
     EXPECT_FALSE(jpeg.LoadFromMemory(notJpeg));
