@@ -345,8 +345,12 @@ bool TVxGraphicsFormats::LoadThroughJPEG(TVxGraphicsDocument& graphics, const st
         return false;
     }
     TVxGraphicsDocumentProperties properties;
-    ReadFileExif(fileName, TVxImageContainer::JPEG, properties, &properties.SourceExif);
     const auto* library = dynamic_cast<const TVxJPEG*>(jpeg);
+    if (!library) {
+        ReadFileExif(fileName, TVxImageContainer::JPEG, properties, &properties.SourceExif);
+    } else if (const auto block = FindJpegExif(library->Source()); block && ParseExifBlock(*block, properties)) {
+        properties.SourceExif.assign(block->begin(), block->end()); // the stream is in memory already
+    }
     std::int32_t dpiX = library ? library->ResolutionX() : 0, dpiY = library ? library->ResolutionY() : 0;
     if (dpiX <= 0 || dpiY <= 0) {
         dpiX = RationalProperty(properties, 0x011A);
