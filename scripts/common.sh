@@ -24,9 +24,12 @@ ensure_built() {
   local preset=$1 folder=$2
   shift 2
   case $preset in
-    win64) "$velloria_root/scripts/build-libpng-mingw.sh" x86_64-w64-mingw32 ;;
-    win32) "$velloria_root/scripts/build-libpng-mingw.sh" i686-w64-mingw32 ;;
-    native-i386) "$velloria_root/scripts/build-deps-i386.sh" ;;
+    win64) "$velloria_root/scripts/build-libpng-mingw.sh" x86_64-w64-mingw32 &&
+      "$velloria_root/scripts/build-libjpeg-turbo.sh" x86_64-w64-mingw32 ;;
+    win32) "$velloria_root/scripts/build-libpng-mingw.sh" i686-w64-mingw32 &&
+      "$velloria_root/scripts/build-libjpeg-turbo.sh" i686-w64-mingw32 ;;
+    native-i386) "$velloria_root/scripts/build-deps-i386.sh" &&
+      "$velloria_root/scripts/build-libjpeg-turbo.sh" i386-linux ;;
   esac
   mkdir -p "$folder"
   if [ ! -f "$folder/build.ninja" ]; then

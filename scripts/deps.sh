@@ -9,6 +9,7 @@ PACKAGES=(
   libz-mingw-w64-dev libpng-dev zlib1g-dev libeigen3-dev googletest libbenchmark-dev
   wine64 fonts-wine fonts-liberation xvfb xauth x11-utils x11-apps imagemagick librsvg2-bin
   dpkg-dev xz-utils
+  nasm libjpeg62-turbo-dev libjpeg-turbo-progs
   g++-multilib gcc-multilib qemu-user
 )
 # A sample photograph for ./run.sh.
@@ -28,7 +29,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# libpng's sources for the MinGW builds come from Debian's source package;
+# libpng's and libjpeg-turbo's sources for the MinGW builds come from Debian's source package;
 # only Debian's own archive gets a deb-src entry (third-party lists may have none).
 SRC_LIST=/etc/apt/sources.list.d/velloria-deb-src.sources
 if [ ! -f "$SRC_LIST" ]; then

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <set>
 
 #include <zlib.h>
@@ -472,4 +473,80 @@ std::optional<std::vector<std::uint8_t>> SplicePngExif(std::span<const std::uint
         out.insert(out.end(), png.begin() + static_cast<std::ptrdiff_t>(c.Start), png.begin() + static_cast<std::ptrdiff_t>(c.End));
     }
     return out;
+}
+
+namespace {
+
+struct TTiffEditor {
+    std::span<std::uint8_t> Bytes;
+    bool Motorola = false;
+
+    bool Has(std::size_t offset, std::size_t size) const { return offset <= Bytes.size() && size <= Bytes.size() - offset; }
+    std::uint16_t U16(std::size_t at) const
+    {
+        return Motorola ? static_cast<std::uint16_t>(Bytes[at] << 8 | Bytes[at + 1])
+                        : static_cast<std::uint16_t>(Bytes[at + 1] << 8 | Bytes[at]);
+    }
+    std::uint32_t U32(std::size_t at) const
+    {
+        return Motorola ? std::uint32_t{U16(at)} << 16 | U16(at + 2) : std::uint32_t{U16(at + 2)} << 16 | U16(at);
+    }
+    void Put16(std::size_t at, std::uint16_t value)
+    {
+        Bytes[at + (Motorola ? 0 : 1)] = static_cast<std::uint8_t>(value >> 8);
+        Bytes[at + (Motorola ? 1 : 0)] = static_cast<std::uint8_t>(value);
+    }
+    void Put32(std::size_t at, std::uint32_t value)
+    {
+        Put16(at + (Motorola ? 0 : 2), static_cast<std::uint16_t>(value >> 16));
+        Put16(at + (Motorola ? 2 : 0), static_cast<std::uint16_t>(value));
+    }
+};
+
+// IFD0's offset and entry count, when the header and the directory lie inside the block.
+std::optional<TTiffEditor> OpenTiff(std::span<std::uint8_t> tiff, std::size_t& ifd0, std::uint16_t& count)
+{
+    if (tiff.size() < 8)
+        return std::nullopt;
+    TTiffEditor reader{tiff, tiff[0] == 'M'};
+    if (!((tiff[0] == 'I' && tiff[1] == 'I') || (tiff[0] == 'M' && tiff[1] == 'M')) || reader.U16(2) != 42)
+        return std::nullopt;
+    ifd0 = reader.U32(4);
+    if (!reader.Has(ifd0, 2))
+        return std::nullopt;
+    count = reader.U16(ifd0);
+    if (!reader.Has(ifd0 + 2, static_cast<std::size_t>(count) * 12 + 4))
+        return std::nullopt;
+    return reader;
+}
+
+} // namespace
+
+bool SetExifOrientation(std::span<std::uint8_t> tiff, std::uint16_t orientation)
+{
+    std::size_t ifd0 = 0;
+    std::uint16_t count = 0;
+    std::optional<TTiffEditor> reader = OpenTiff(tiff, ifd0, count);
+    if (!reader)
+        return false;
+    for (std::uint16_t i = 0; i < count; ++i) {
+        const std::size_t entry = ifd0 + 2 + static_cast<std::size_t>(i) * 12;
+        // SHORT, count 1: the value sits in the entry itself, at its first two bytes.
+        if (reader->U16(entry) == 0x0112 && reader->U16(entry + 2) == 3 && reader->U32(entry + 4) == 1) {
+            reader->Put16(entry + 8, orientation);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool UnlinkExifThumbnail(std::span<std::uint8_t> tiff)
+{
+    std::size_t ifd0 = 0;
+    std::uint16_t count = 0;
+    std::optional<TTiffEditor> reader = OpenTiff(tiff, ifd0, count);
+    if (!reader)
+        return false;
+    reader->Put32(ifd0 + 2 + static_cast<std::size_t>(count) * 12, 0);
+    return true;
 }

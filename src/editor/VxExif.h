@@ -54,3 +54,10 @@ std::optional<std::vector<std::uint8_t>> SpliceJpegExif(std::span<const std::uin
                                                         std::span<const std::uint8_t> block);
 std::optional<std::vector<std::uint8_t>> SplicePngExif(std::span<const std::uint8_t> png,
                                                        std::span<const std::uint8_t> block);
+
+// Edits of an EXIF (TIFF-structured) block in place, so nothing else in it moves: maker
+// notes whose offsets count from the block's start keep pointing at their data.
+// Sets IFD0's orientation tag when it has one; false when it has none or the block is bad.
+bool SetExifOrientation(std::span<std::uint8_t> tiff, std::uint16_t orientation);
+// Unlinks the thumbnail directory (IFD1) from IFD0; its bytes stay, unreferenced.
+bool UnlinkExifThumbnail(std::span<std::uint8_t> tiff);

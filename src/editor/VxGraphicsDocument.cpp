@@ -18,7 +18,10 @@ std::int32_t ScaleRounded(std::int32_t value, std::int32_t to, std::int32_t from
 
 } // namespace
 
-TVxGraphicsDocument::TVxGraphicsDocument(TVxEditor& editor) : TVxDocument(editor) {}
+TVxGraphicsDocument::TVxGraphicsDocument(TVxEditor& editor)
+    : TVxDocument(editor), FJPEGSource(std::make_unique<TVxJPEG>())
+{
+}
 
 TVxGraphicsDocument::~TVxGraphicsDocument() = default;
 
@@ -120,6 +123,20 @@ void TVxGraphicsDocument::ImageChanged()
         view->ImageChanged(FImage.GetWidth(), FImage.GetHeight());
 }
 
+// The held JPEG source follows the picture; when it cannot (memory, a turn that would
+// not be lossless) it is dropped, and the next save encodes the pixels.
+template <typename TStep>
+void TVxGraphicsDocument::FollowSource(TStep step)
+{
+    if (!FJPEGSource || !FJPEGSource->HasSource())
+        return;
+    try {
+        step(*FJPEGSource);
+    } catch (const std::bad_alloc&) {
+        FJPEGSource->Release();
+    }
+}
+
 // Turns the original first and undoes that when the picture cannot follow, so the two
 // never end up in different orientations.
 template <typename TTurn>
@@ -154,6 +171,10 @@ bool TVxGraphicsDocument::RotateLeft()
     const bool done = TurnBoth([](TVxLTBitmap& b, bool back) { return back ? b.RotateRight() : b.RotateLeft(); });
     if (done && !a.IsEmpty())
         FWorkArea = TRect{a.Top, w - a.Right, a.Bottom, w - a.Left};
+    if (done) {
+        FollowSource([](IBJPEG& jpeg) { jpeg.Rotate90Counterclockwise(0); });
+        FProperties.Turned = true;
+    }
     return done;
 }
 
@@ -164,6 +185,10 @@ bool TVxGraphicsDocument::RotateRight()
     const bool done = TurnBoth([](TVxLTBitmap& b, bool back) { return back ? b.RotateLeft() : b.RotateRight(); });
     if (done && !a.IsEmpty())
         FWorkArea = TRect{h - a.Bottom, a.Left, h - a.Top, a.Right};
+    if (done) {
+        FollowSource([](IBJPEG& jpeg) { jpeg.Rotate90Clockwise(0); });
+        FProperties.Turned = true;
+    }
     return done;
 }
 
@@ -174,6 +199,10 @@ bool TVxGraphicsDocument::FlipHorizontal()
     const bool done = TurnBoth([](TVxLTBitmap& b, bool) { return b.FlipHorizontal(); });
     if (done && !a.IsEmpty())
         FWorkArea = TRect{w - a.Right, a.Top, w - a.Left, a.Bottom};
+    if (done) {
+        FollowSource([](IBJPEG& jpeg) { jpeg.FlipHorizontal(0); });
+        FProperties.Turned = true;
+    }
     return done;
 }
 
@@ -184,6 +213,10 @@ bool TVxGraphicsDocument::FlipVertical()
     const bool done = TurnBoth([](TVxLTBitmap& b, bool) { return b.FlipVertical(); });
     if (done && !a.IsEmpty())
         FWorkArea = TRect{a.Left, h - a.Bottom, a.Right, h - a.Top};
+    if (done) {
+        FollowSource([](IBJPEG& jpeg) { jpeg.FlipVertical(0); });
+        FProperties.Turned = true;
+    }
     return done;
 }
 
@@ -205,6 +238,13 @@ bool TVxGraphicsDocument::Crop(const TRect& rect)
     if (original)
         FOriginalImage.LoadFromBuffer(*original->GetPixels());
     FWorkArea = TRect{};
+    // The source is cut to the very rectangle the picture was: on the MCU grid that is
+    // lossless; off it the source is dropped (a crop from the grid-aligned corner would
+    // save a picture shifted against the one the user sees).
+    FollowSource([&](IBJPEG& jpeg) {
+        jpeg.SetRect(r.Left, r.Top, r.Right, r.Bottom);
+        jpeg.CropSource();
+    });
     ResetBackup();
     ImageChanged();
     return true;
@@ -233,6 +273,7 @@ bool TVxGraphicsDocument::Resize(std::int32_t width, std::int32_t height, bool o
         FWorkArea = TRect{CeilDiv(std::int64_t{a.Left} * width, w), CeilDiv(std::int64_t{a.Top} * height, h),
                           FloorDiv(std::int64_t{a.Right} * width, w), FloorDiv(std::int64_t{a.Bottom} * height, h)};
     }
+    FollowSource([&](IBJPEG& jpeg) { jpeg.SetRect(0, 0, width, height); });
     ResetBackup();
     ImageChanged();
     return true;
@@ -247,6 +288,7 @@ bool TVxGraphicsDocument::ResizeCanvas(std::int32_t width, std::int32_t height, 
     FWorkArea = TRect{};
     if (FTools)
         FTools->ImageBufferMoved(*this);
+    FollowSource([&](IBJPEG& jpeg) { jpeg.SetRect(0, 0, width, height); });
     ResetBackup();
     ImageChanged();
     return true;

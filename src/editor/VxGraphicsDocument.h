@@ -11,8 +11,10 @@
 // Every geometric operation leaves Backup equal to the new picture.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "editor/VxEditor.h"
+#include "editor/VxJPEG.h"
 #include "imaging/VxBitmap.h"
 #include "imaging/VxGeometry.h"
 #include "imaging/VxLTBitmap.h"
@@ -57,6 +59,12 @@ class TVxGraphicsDocumentProperties : public TVxCustomProperties {
 public:
     std::int32_t HorizontalResolution = 0;
     std::int32_t VerticalResolution = 0;
+    // The file's own EXIF block (TIFF-structured), written back as it was rather than
+    // rebuilt from the items: a rebuilt block moves the maker note, whose offsets
+    // several makers count from the block's start.
+    std::vector<std::uint8_t> SourceExif;
+    // The pixels were turned or flipped since loading: the orientation tag is reset.
+    bool Turned = false;
 };
 
 class TVxGraphicsDocument : public TVxDocument {
@@ -80,6 +88,9 @@ public:
     TVxPixelBuffer& Backup() { return FBackup; }
     const TVxPixelBuffer& Backup() const { return FBackup; }
     TVxGraphicsDocumentProperties& Properties() { return FProperties; }
+    // The JPEG library object made with the document (none: files go through the codec).
+    IBJPEG* JPEGSource() const { return FJPEGSource.get(); }
+    void SetJPEGSource(std::unique_ptr<IBJPEG> source) { FJPEGSource = std::move(source); }
     TVxPixels* ImagePixels() const { return FImage.GetPixels(); }
     TVxPixels* OriginalPixels() const { return FOriginalImage.GetPixels(); }
     TVxGraphicsDocumentView* GraphicsView() const;
@@ -119,6 +130,8 @@ public:
 private:
     template <typename TTurn>
     bool TurnBoth(TTurn turn);
+    template <typename TStep>
+    void FollowSource(TStep step);
 
     TRect FWorkArea;
     TRect FChangedRect;
@@ -128,6 +141,7 @@ private:
     TVxLTBitmap FOriginalImage;
     TVxPixelBuffer FBackup;
     TVxGraphicsDocumentProperties FProperties;
+    std::unique_ptr<IBJPEG> FJPEGSource;
     TViewFactory FViewFactory = nullptr;
     IVxGraphicsToolBroadcast* FTools = nullptr;
 };

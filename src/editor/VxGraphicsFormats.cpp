@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "editor/VxExchangeFile.h"
 #include "editor/VxExif.h"
 #include "editor/VxGraphicsDocument.h"
+#include "editor/VxJPEG.h"
 
 namespace {
 
@@ -118,7 +120,8 @@ private:
     bool FRestored;
 };
 
-bool ReadFileExif(const std::filesystem::path& fileName, TVxImageContainer container, TVxCustomProperties& properties)
+bool ReadFileExif(const std::filesystem::path& fileName, TVxImageContainer container, TVxCustomProperties& properties,
+                  std::vector<std::uint8_t>* rawBlock = nullptr)
 {
     const bool jpeg = container == TVxImageContainer::JPEG || container == TVxImageContainer::EXIF;
     if (!jpeg && container != TVxImageContainer::PNG)
@@ -127,7 +130,25 @@ bool ReadFileExif(const std::filesystem::path& fileName, TVxImageContainer conta
     if (!bytes)
         return false;
     const auto block = jpeg ? FindJpegExif(*bytes) : FindPngExif(*bytes);
-    return block && ParseExifBlock(*block, properties);
+    if (!block || !ParseExifBlock(*block, properties))
+        return false;
+    if (rawBlock)
+        rawBlock->assign(block->begin(), block->end());
+    return true;
+}
+
+// The block a saved file carries: the source's own, edited in place (thumbnail unlinked,
+// orientation reset after a turn), or one built from the items when there is none.
+std::vector<std::uint8_t> ExifBlockToWrite(const TVxGraphicsDocumentProperties& document,
+                                           const TVxCustomProperties& properties)
+{
+    if (document.SourceExif.empty())
+        return BuildExifBlock(properties);
+    std::vector<std::uint8_t> block = document.SourceExif;
+    UnlinkExifThumbnail(block);
+    if (document.Turned)
+        SetExifOrientation(block, 1);
+    return block;
 }
 
 std::wstring AsciiProperty(const TVxCustomProperties& properties, std::uint32_t id)
@@ -145,10 +166,11 @@ std::wstring AsciiProperty(const TVxCustomProperties& properties, std::uint32_t 
 }
 
 // Codecs that keep no EXIF of their own (Wine's) still let the file's own block be read.
-void MergeFileExif(const std::filesystem::path& fileName, TVxImageContainer container, TVxCustomProperties& properties)
+void MergeFileExif(const std::filesystem::path& fileName, TVxImageContainer container,
+                   TVxGraphicsDocumentProperties& properties)
 {
     TVxCustomProperties fromFile;
-    if (!ReadFileExif(fileName, container, fromFile))
+    if (!ReadFileExif(fileName, container, fromFile, &properties.SourceExif))
         return;
     for (int i = 0; i < fromFile.Count(); ++i) {
         const TVxPropertyRecord& record = fromFile.Item(i);
@@ -176,6 +198,16 @@ bool IsReadOnlyFile(const std::filesystem::path& fileName)
     const std::filesystem::file_status status = std::filesystem::status(fileName, error);
     return !error && std::filesystem::exists(status)
            && (status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none;
+}
+
+std::int32_t RationalProperty(const TVxCustomProperties& properties, std::uint32_t id)
+{
+    const int index = properties.IndexOf(id);
+    if (index < 0 || properties.Item(index).Value.size() < 8)
+        return 0;
+    std::uint32_t v[2];
+    std::memcpy(v, properties.Item(index).Value.data(), 8);
+    return v[1] == 0 ? 0 : static_cast<std::int32_t>((v[0] + v[1] / 2) / v[1]);
 }
 
 } // namespace
@@ -267,7 +299,9 @@ bool TVxGraphicsFormats::Load(TVxDocument& document, const std::filesystem::path
         return true;
     }
     const TVxiRestoration vxi(fileName);
-    if (!LoadThroughCodec(*graphics, fileName, formatIndex))
+    if (LoadThroughJPEG(*graphics, fileName))
+        formatIndex = gfJPEG;
+    else if (!LoadThroughCodec(*graphics, fileName, formatIndex))
         return false;
     if (vxi.Restored())
         formatIndex = gfVXI;
@@ -289,8 +323,46 @@ bool TVxGraphicsFormats::LoadThroughCodec(TVxDocument& document, const std::file
     graphics.Properties().Assign(properties);
     graphics.Properties().HorizontalResolution = properties.HorizontalResolution;
     graphics.Properties().VerticalResolution = properties.VerticalResolution;
+    graphics.Properties().SourceExif = std::move(properties.SourceExif);
+    graphics.Properties().Turned = false;
     graphics.ResetBackup();
     formatIndex = FormatOfContainer(container);
+    return true;
+}
+
+// The JPEG library decodes the file several times faster than the platform's codec; the
+// properties come from the file's own EXIF block, so the codec is not needed at all.
+bool TVxGraphicsFormats::LoadThroughJPEG(TVxGraphicsDocument& graphics, const std::filesystem::path& fileName)
+{
+    IBJPEG* jpeg = graphics.JPEGSource();
+    if (!jpeg || !jpeg->Load(fileName))
+        return false;
+    TVxLTBitmap& image = graphics.Image();
+    if (!image.Allocate(jpeg->Width(), jpeg->Height(), fmtBGR24)
+        || !jpeg->Decode(image.GetPixels()->Row(0), image.GetPixels()->Stride())
+        || !graphics.OriginalImage().LoadFromBuffer(*image.GetPixels())) {
+        jpeg->Release();
+        return false;
+    }
+    TVxGraphicsDocumentProperties properties;
+    const auto* library = dynamic_cast<const TVxJPEG*>(jpeg);
+    if (!library) {
+        ReadFileExif(fileName, TVxImageContainer::JPEG, properties, &properties.SourceExif);
+    } else if (const auto block = FindJpegExif(library->Source()); block && ParseExifBlock(*block, properties)) {
+        properties.SourceExif.assign(block->begin(), block->end()); // the stream is in memory already
+    }
+    std::int32_t dpiX = library ? library->ResolutionX() : 0, dpiY = library ? library->ResolutionY() : 0;
+    if (dpiX <= 0 || dpiY <= 0) {
+        dpiX = RationalProperty(properties, 0x011A);
+        dpiY = RationalProperty(properties, 0x011B);
+    }
+    // What the platform's codec reports for a file that names no resolution.
+    graphics.Properties().Assign(properties);
+    graphics.Properties().HorizontalResolution = dpiX > 0 ? dpiX : 96;
+    graphics.Properties().VerticalResolution = dpiY > 0 ? dpiY : 96;
+    graphics.Properties().SourceExif = std::move(properties.SourceExif);
+    graphics.Properties().Turned = false;
+    graphics.ResetBackup();
     return true;
 }
 
@@ -311,6 +383,12 @@ bool TVxGraphicsFormats::SaveDocument(TVxDocument& document, const std::filesyst
     const std::optional<TVxImageContainer> container = ContainerOfFormat(formatIndex);
     if (!container && formatIndex != gfExchange)
         return false;
+    IBJPEG* jpeg = graphics->JPEGSource();
+    if (formatIndex == gfJPEG && jpeg && jpeg->HasSource()) {
+        graphics->BeforeSave();
+        FLastSaveError = SaveThroughJPEG(*graphics, *jpeg, fileName);
+        return FLastSaveError == TVxSaveError::None;
+    }
     if (formatIndex == gfJPEG) {
         const std::optional<std::int32_t> quality = FQualityPrompt.AskQuality(FJPEGQuality);
         if (!quality) {
@@ -339,23 +417,73 @@ bool TVxGraphicsFormats::SaveDocument(TVxDocument& document, const std::filesyst
     TVxCustomProperties properties;
     properties.Assign(graphics->Properties());
     RemoveThumbnailProperties(properties);
+    if (graphics->Properties().Turned && properties.IndexOf(0x0112) >= 0) {
+        const std::uint16_t upright = 1;
+        properties.Set(0x0112, exifShort, 2, &upright);
+    }
     graphics->Properties().Assign(properties);
-    FLastSaveError = WriteFile(fileName, *pixels, rect, *container, properties);
+    FLastSaveError = WriteFile(fileName, *pixels, rect, *container, properties,
+                               ExifBlockToWrite(graphics->Properties(), properties));
     return FLastSaveError == TVxSaveError::None;
+}
+
+// The held source's own tables and markers (its EXIF block byte for byte), and its
+// coefficients wherever the pixels are still those it decodes to. No quality is asked:
+// the source's is kept. Once written, the source is released, as after any save.
+TVxSaveError TVxGraphicsFormats::SaveThroughJPEG(TVxGraphicsDocument& graphics, IBJPEG& jpeg,
+                                                 const std::filesystem::path& fileName)
+{
+    const TVxPixels* pixels = graphics.ImagePixels();
+    if (!pixels)
+        return TVxSaveError::Other;
+    if (IsReadOnlyFile(fileName))
+        return TVxSaveError::ReadOnly;
+    TRect rect;
+    graphics.GetWorkArea(rect);
+    jpeg.SetRect(rect.Left, rect.Top, rect.Right, rect.Bottom);
+    const std::uint8_t* first = pixels->PixelAddress(rect.Left, rect.Top);
+    jpeg.SetPixels(&first, pixels->Stride(), 0, 0);
+    const std::filesystem::path temporary = TemporaryNameBeside(fileName);
+    ClearSystemSaveError();
+    TVxJPEGSaveParameters parameters;
+    bool done = jpeg.SaveToFile(temporary, parameters);
+    if (!done) {
+        parameters.KeepBlocks = 0;
+        done = jpeg.SaveToFile(temporary, parameters);
+    }
+    jpeg.Release();
+    TVxSaveError result = done ? ReplaceFileWith(temporary, fileName) : SystemSaveError();
+    if (result != TVxSaveError::None) {
+        std::error_code error;
+        std::filesystem::remove(temporary, error);
+    }
+    return result;
+}
+
+// The chosen quality is honoured (the platform's codec under Wine ignores it); the
+// platform's codec stays the fallback.
+bool TVxGraphicsFormats::EncodeJpeg(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect)
+{
+    TVxJPEGSaveParameters parameters;
+    parameters.Quality = FJPEGQuality;
+    const std::optional<std::vector<std::uint8_t>> bytes =
+        TVxJPEG::Encode(pixels.PixelAddress(rect.Left, rect.Top), pixels.Stride(), rect.Width(), rect.Height(), parameters);
+    return bytes && WriteWholeFile(fileName, *bytes);
 }
 
 // The picture goes to a new file beside the target, which is replaced only when that
 // file is complete: a save that fails halfway leaves the user's file as it was.
 TVxSaveError TVxGraphicsFormats::WriteFile(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect,
-                                           TVxImageContainer container, const TVxCustomProperties& properties)
+                                           TVxImageContainer container, const TVxCustomProperties& properties,
+                                           const std::vector<std::uint8_t>& block)
 {
     if (IsReadOnlyFile(fileName))
         return TVxSaveError::ReadOnly;
     const std::filesystem::path temporary = TemporaryNameBeside(fileName);
     ClearSystemSaveError();
-    bool done = FCodec.Encode(temporary, pixels, rect, container, FJPEGQuality, properties);
+    bool done = (container == TVxImageContainer::JPEG && EncodeJpeg(temporary, pixels, rect))
+                || FCodec.Encode(temporary, pixels, rect, container, FJPEGQuality, properties);
     if (done && (container == TVxImageContainer::JPEG || container == TVxImageContainer::PNG)) {
-        const std::vector<std::uint8_t> block = BuildExifBlock(properties);
         std::optional<std::vector<std::uint8_t>> encoded = ReadWholeFile(temporary);
         done = encoded.has_value();
         if (done && !block.empty()) {

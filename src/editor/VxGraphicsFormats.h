@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "editor/VxFileFormats.h"
 #include "editor/VxJPEGOptions.h"
@@ -19,6 +20,8 @@
 #include "settings/VxProperties.h"
 
 class TVxGraphicsDocumentProperties;
+class TVxGraphicsDocument;
+class IBJPEG;
 
 enum : std::int32_t {
     gfJPEG = 0,
@@ -103,8 +106,12 @@ public:
 
 private:
     bool LoadThroughCodec(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t& formatIndex);
+    bool LoadThroughJPEG(TVxGraphicsDocument& document, const std::filesystem::path& fileName);
+    TVxSaveError SaveThroughJPEG(TVxGraphicsDocument& document, IBJPEG& jpeg, const std::filesystem::path& fileName);
+    bool EncodeJpeg(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect);
     TVxSaveError WriteFile(const std::filesystem::path& fileName, const TVxPixels& pixels, const TRect& rect,
-                           TVxImageContainer container, const TVxCustomProperties& properties);
+                           TVxImageContainer container, const TVxCustomProperties& properties,
+                           const std::vector<std::uint8_t>& exifBlock);
     bool SaveDocument(TVxDocument& document, const std::filesystem::path& fileName, std::int32_t formatIndex);
 
     IVxImageCodec& FCodec;
