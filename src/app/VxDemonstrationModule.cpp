@@ -43,6 +43,7 @@ TVxDemonstrationModule::TVxDemonstrationModule(TVxComponent* owner)
         stop = true;
     };
     FKeyboardHook = SetWindowsHookExW(WH_KEYBOARD, &KeyboardHook, nullptr, GetCurrentThreadId());
+    FActivationHook = SetWindowsHookExW(WH_CALLWNDPROC, &ActivationHook, nullptr, GetCurrentThreadId());
 }
 
 // The playback goes first: it ends its ticker while the platform still exists.
@@ -50,6 +51,8 @@ TVxDemonstrationModule::~TVxDemonstrationModule()
 {
     if (FKeyboardHook)
         UnhookWindowsHookEx(FKeyboardHook);
+    if (FActivationHook)
+        UnhookWindowsHookEx(FActivationHook);
     FPlayback.reset();
     FPlatform.reset();
     DemonstrationModule = nullptr;
@@ -79,6 +82,22 @@ LRESULT CALLBACK TVxDemonstrationModule::KeyboardHook(int code, WPARAM wParam, L
         TVxDemoPlayback& playback = DemonstrationModule->Playback();
         if (up ? playback.KeyUp(static_cast<std::uint32_t>(wParam)) : playback.KeyDown(static_cast<std::uint32_t>(wParam)))
             return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Another program taking the foreground pauses a running lesson; coming back resumes it
+// where it was (a move does not jump ahead by the time spent away).
+LRESULT CALLBACK TVxDemonstrationModule::ActivationHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && DemonstrationModule && DemonstrationModule->Playback().IsActive()) {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (message->message == WM_ACTIVATEAPP && MainForm && message->hwnd == MainForm->Handle()) {
+            if (message->wParam)
+                DemonstrationModule->Playback().ApplicationActivated();
+            else
+                DemonstrationModule->Playback().ApplicationDeactivated();
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

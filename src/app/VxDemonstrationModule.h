@@ -34,12 +34,14 @@ private:
     void ShowError(const std::string& message, const std::string& line);
     void RestoreTitle();
     static LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ActivationHook(int code, WPARAM wParam, LPARAM lParam);
 
     std::unique_ptr<TVxDemoWin32Platform> FPlatform;
     std::unique_ptr<TVxDemoPlayback> FPlayback;
     std::filesystem::path FLessonsFolder;
     std::wstring FSavedTitle;
     HHOOK FKeyboardHook = nullptr;
+    HHOOK FActivationHook = nullptr;
 };
 
 extern TVxDemonstrationModule* DemonstrationModule;
