@@ -60,6 +60,7 @@ void TVxBalloon::ShowAt(TVxDemoPoint anchor, const std::wstring& text, int posit
     if (!HandleAllocated())
         return;
     FText = text;
+    SetWindowTextW(Handle(), text.c_str());  // for screen readers, and tests, to read
     const SIZE size = MeasureText(text);
     FLayout = LayoutBalloon(anchor, size.cx, size.cy, position, GetSystemMetrics(SM_CXSCREEN),
                             GetSystemMetrics(SM_CYSCREEN));

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -22,6 +23,7 @@ using namespace vxtest;
 // The probe's WM_COPYDATA commands.
 constexpr ULONG_PTR prbCommand = 0x444E4D43;
 constexpr ULONG_PTR prbQuery = 0x59524551;
+constexpr ULONG_PTR prbLanguage = 0x474E414C;
 
 std::map<std::string, std::string> ParseState(const std::string& line)
 {
@@ -91,8 +93,9 @@ public:
         return ParseState(last);
     }
 
-    // The first message box of the program within the time.
-    HWND WaitForBox(DWORD timeoutMs)
+    // The first message box of the program within the time; meanwhile the texts of the
+    // lesson's balloons, in order.
+    HWND WaitForBox(DWORD timeoutMs, std::vector<std::wstring>& balloons)
     {
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < timeoutMs) {
@@ -101,11 +104,35 @@ public:
             });
             if (!boxes.empty())
                 return boxes.front();
-            Sleep(100);
+            for (HWND balloon : Windows([](HWND window, const std::wstring& className) {
+                     return className == L"VxBalloon" && IsWindowVisible(window);
+                 })) {
+                wchar_t text[1024] = {};
+                GetWindowTextW(balloon, text, 1024);
+                if (balloons.empty() || balloons.back() != text)
+                    balloons.push_back(text);
+            }
+            Sleep(50);
         }
         return nullptr;
     }
 };
+
+std::wstring LanguageString(const char* file, UINT codePage, int n)
+{
+    std::ifstream stream(HostPath(VELLORIA_LANGUAGES) / file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    const std::string key = "\n" + std::to_string(n) + "=";
+    const std::size_t at = text.find(key);
+    if (at == std::string::npos)
+        return L"<string " + std::to_wstring(n) + L" missing>";
+    const std::size_t begin = at + key.size();
+    const std::string value = text.substr(begin, text.find_first_of("\r\n", begin) - begin);
+    std::wstring wide(value.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(codePage, 0, value.data(), static_cast<int>(value.size()),
+                                                             wide.data(), static_cast<int>(wide.size()))));
+    return wide;
+}
 
 std::wstring BoxText(HWND box)
 {
@@ -122,21 +149,36 @@ std::string Narrow(const std::wstring& text)
     return result;
 }
 
-TEST(VxLessonEndToEndTest, TourZoomsBrowsesAndFits)
+struct TTourCase {
+    const char* Name;
+    std::uint16_t Language;
+    const char* LanguageFile;
+    UINT CodePage;
+    std::wstring FirstBalloon;
+};
+
+class VxLessonEndToEndTest : public testing::TestWithParam<TTourCase> {};
+
+TEST_P(VxLessonEndToEndTest, TourZoomsBrowsesAndFits)
 {
-    TLessonProgram program("Tour");
+    const TTourCase& c = GetParam();
+    TLessonProgram program(std::string("Tour") + c.Name);
     const fs::path pictures = program.Folder() / L"pictures";
     WriteBmp(pictures / L"a.bmp", 1200, 900, 1);
     WriteBmp(pictures / L"b.bmp", 1200, 900, 3);
     ASSERT_TRUE(program.Start((pictures / L"a.bmp").wstring()));
+    ASSERT_TRUE(program.Send(prbLanguage, &c.Language, sizeof c.Language));
     auto before = program.State();
     ASSERT_EQ(before["file"], "a.bmp");
 
     ASSERT_TRUE(program.Command(L"lesson:Tour"));
     ASSERT_TRUE(program.WaitForLog("lesson started"));
-    const HWND box = program.WaitForBox(120000);
+    std::vector<std::wstring> balloons;
+    const HWND box = program.WaitForBox(120000, balloons);
     ASSERT_NE(box, nullptr) << "the lesson never ended";
-    EXPECT_EQ(Narrow(BoxText(box)), "The lesson is over.");
+    EXPECT_EQ(BoxText(box), LanguageString(c.LanguageFile, c.CodePage, 725)) << Narrow(BoxText(box));
+    ASSERT_EQ(balloons.size(), 5u) << "one balloon per message of the lesson";
+    EXPECT_EQ(balloons.front(), c.FirstBalloon);
 
     auto after = program.State();
     EXPECT_EQ(after["file"], "b.bmp") << "the lesson browses to the folder's next picture";
@@ -147,5 +189,15 @@ TEST(VxLessonEndToEndTest, TourZoomsBrowsesAndFits)
     ASSERT_TRUE(program.Command(L"lesson:NoSuchLesson"));
     EXPECT_TRUE(program.WaitForLog("lesson refused"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, VxLessonEndToEndTest,
+    testing::Values(TTourCase{"English", 1033, "English.ini", 1252, L"This button enlarges the picture. Let us zoom in twice."},
+                    // The lesson's Russian section is in code page 1251.
+                    TTourCase{"Russian", 1049, "Russian.ini", 1251,
+                              L"\u042d\u0442\u0430 \u043a\u043d\u043e\u043f\u043a\u0430 \u0443\u0432\u0435\u043b\u0438\u0447\u0438\u0432\u0430\u0435\u0442 "
+                              L"\u0438\u0437\u043e\u0431\u0440\u0430\u0436\u0435\u043d\u0438\u0435. \u0423\u0432\u0435\u043b\u0438\u0447\u0438\u043c "
+                              L"\u0435\u0433\u043e \u0434\u0432\u0430 \u0440\u0430\u0437\u0430."}),
+    [](const testing::TestParamInfo<TTourCase>& info) { return std::string(info.param.Name); });
 
 }  // namespace
