@@ -48,6 +48,8 @@ public:
 
     void Bind(TVxMenuItem& item);
     void Bind(TVxToolbarItem& item);
+    // The toolbar buttons bound to it, where a lesson points at the command.
+    const std::vector<TVxToolbarItem*>& Buttons() const { return FButtons; }
     // Re-reads the caption into every bound item.
     void Localize();
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/VxDemonstrationModule.h"
 #include "app/VxForms.h"
 #include "app/VxMainForm.h"
 #include "app/VxTestHook.h"
@@ -49,6 +50,7 @@ void TModule::DataModuleCreate()
     // 1d. The editor's items carry their fixed image indices from the start.
     // 1e. Service modules: system information, printing, help, demonstrations, the
     //     lesson editor and about join here. Then the tool panel.
+    Application->CreateModule(DemonstrationModule);
     Application->CreateModule(ToolPanel, form);
     ToolPanel->SetWrap();
     // 1f. A separator closes the standard toolbar.

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <new>
 
+#include "app/VxDemonstrationModule.h"
 #include "app/VxMainForm.h"
 #include "app/VxTestHook.h"
 #include "imaging/VxPageMemory.h"
@@ -554,6 +555,10 @@ void TVxTestProbe::RunCommand(const std::wstring& command)
     const std::wstring verb = command.substr(0, colon);
     const std::wstring argument = colon == std::wstring::npos ? std::wstring() : command.substr(colon + 1);
     TVxGraphicsView* view = editor->ActiveView();
+    if (verb == L"lesson") {
+        Log(DemonstrationModule && DemonstrationModule->PlayLesson(argument) ? L"lesson started" : L"lesson refused");
+        return;
+    }
     if (verb == L"zoomin")
         editor->ZoomInCommand();
     else if (verb == L"zoomout")

@@ -257,3 +257,12 @@ bool TVxToolbar::ForwardMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     }
     return false;
 }
+
+bool TVxToolbarItem::ScreenRect(RECT& rect) const
+{
+    const HWND toolbar = FToolbar->Handle();
+    if (!toolbar || !IsWindowVisible(toolbar) || !SendMessageW(toolbar, TB_GETRECT, FCommand, reinterpret_cast<LPARAM>(&rect)))
+        return false;
+    MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return true;
+}

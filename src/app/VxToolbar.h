@@ -43,6 +43,8 @@ public:
     // Width of a separator in pixels.
     int SeparatorSize() const { return FSeparatorSize; }
     void SetSeparatorSize(int size);
+    // The button's rectangle on the screen; false while it is not shown.
+    bool ScreenRect(RECT& rect) const;
 
     std::intptr_t Tag = 0;
     TClick OnClick;
