@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "app/VxMainForm.h"
 #include "tools/VxBrushShapes.h"
+#include "tools/VxHandInpaintingFrame.h"
+#include "view/VxToolPanel.h"
+
+TVxHandInpaintingTool* HandInpaintingTool = nullptr;
 
 std::int32_t HandInpaintingPreviewZoom(std::int32_t previewWidth, std::int32_t brushSize)
 {
@@ -15,6 +20,8 @@ std::int32_t HandInpaintingPreviewZoom(std::int32_t previewWidth, std::int32_t b
 }
 
 namespace {
+
+constexpr int HandInpaintingImageIndex = 43;
 
 TPoint CentreOf(const TRect& rect) { return TPoint{(rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2}; }
 
@@ -33,9 +40,47 @@ TVxHandInpaintingTool::TVxHandInpaintingTool(TVxComponent* owner, IVxGraphicsToo
     });
     SetSizeLimits(10, 100);
     SetBrushSize(25);
+    if (MainForm)
+        InstallPanel();
 }
 
-TVxHandInpaintingTool::~TVxHandInpaintingTool() = default;
+TVxHandInpaintingTool::~TVxHandInpaintingTool()
+{
+    if (HandInpaintingTool == this)
+        HandInpaintingTool = nullptr;
+}
+
+void TVxHandInpaintingTool::InstallPanel()
+{
+    Command = &MainForm->Commands.Add(L"HANDINPAINTING", {2450, L"Hand Inpainting"}, HandInpaintingImageIndex, {},
+                                      TVxMethod<>::Bind<&TVxHandInpaintingTool::ActivateCommand>(this));
+    if (!ToolPanel)
+        return;
+    Button = &MainForm->AddToolbarItem(*Command, *ToolPanel->Toolbar);
+    Frame = &ToolPanel->CreateToolPage<TVxHandInpaintingFrame>(Frame, *this);
+    ShowWindow(Frame->Handle(), SW_HIDE);
+}
+
+void TVxHandInpaintingTool::Activate()
+{
+    TVxBrushTool::Activate();
+    if (Frame) {
+        SetWindowPos(Frame->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ShowWindow(Frame->Handle(), SW_SHOW);
+        Frame->ShowState();
+    }
+}
+
+void TVxHandInpaintingTool::UpdateControls()
+{
+    if (!Command)
+        return;
+    const bool active = Host().ActiveTool() == this;
+    Command->SetChecked(active);
+    Command->SetEnabled(Available() && Host().CanStartEdit(*this));
+    if (Frame && !active && IsWindowVisible(Frame->Handle()))
+        ShowWindow(Frame->Handle(), SW_HIDE);
+}
 
 void TVxHandInpaintingTool::Click(TVxHandInpaintingToolControl& control)
 {
@@ -238,6 +283,8 @@ void TVxHandInpaintingTool::SetAntiAliasing(bool value)
 
 void TVxHandInpaintingTool::StateChanged()
 {
+    if (Frame)
+        Frame->ShowState();
     if (FOnStateChanged)
         FOnStateChanged();
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/VxCommand.h"
 #include "inpainting/AreaCorrelator.h"
 #include "tools/VxBrushTool.h"
 
@@ -22,6 +23,8 @@ std::int32_t HandInpaintingPreviewZoom(std::int32_t previewWidth, std::int32_t b
 constexpr std::uint32_t HandInpaintingOutsideColour = 0x404040;
 
 class TVxHandInpaintingToolControl;
+class TVxHandInpaintingFrame;
+class TVxToolbarItem;
 
 class TVxHandInpaintingTool : public TVxBrushTool {
 public:
@@ -66,12 +69,20 @@ public:
     // Called after every change of state, option or orientation (the panel follows it).
     void SetOnStateChanged(std::function<void()> handler) { FOnStateChanged = std::move(handler); }
 
+    void Activate() override;
     void Deactivate() override;
+    void UpdateControls() override;
     void DocumentOpened(TVxGraphicsDocument& document, bool pluginMode) override;
     void DocumentClosing(TVxGraphicsDocument& document) override;
     void ExecuteCommand(const std::wstring& name, bool& handled) override;
 
+    // The panel page, its tool-panel button and its command; all unset without a main window.
+    TVxHandInpaintingFrame* Frame = nullptr;
+    TVxToolbarItem* Button = nullptr;
+    TVxCommand* Command = nullptr;
+
 private:
+    void InstallPanel();
     void FixTarget(TVxHandInpaintingToolControl& control);
     void KeepResult();
     void ComputeResult();
@@ -117,3 +128,5 @@ private:
     bool OptionKey(WORD key);
     void MovePointerBy(std::int32_t dx, std::int32_t dy);
 };
+
+extern TVxHandInpaintingTool* HandInpaintingTool;

@@ -141,6 +141,13 @@ TEST_F(VxHandInpaintingToolWin32Test, TwoClicksKeepTheLivePatchAsOneUndoStep)
     for (int x : {52, 60, 70, 71})
         EXPECT_GT(Document.ImagePixels()->PixelAddress(x, WireY)[1], 0x10) << "wire left at x = " << x;
     const auto live = Snapshot();
+    // The preview shows the repaired square, centred on it, as the picture now holds it.
+    const TVxPixelBuffer& preview = Tool.Preview();
+    ASSERT_EQ(preview.Width(), 40);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(std::memcmp(preview.PixelAddress(x, y), live->PixelAddress(60 - 20 + x, WireY - 20 + y), 3), 0)
+                << "preview pixel " << x << "," << y;
 
     MoveTo(60, 40); // a second live move replaces the first patch, it does not add to it
     MoveTo(60, 35);
