@@ -10,8 +10,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -106,7 +106,6 @@ void Report(const char* name, int runs, const std::function<void(int)>& step)
                 runs);
     std::fflush(stdout);
 }
-
 
 // Grain and smooth shading, so the orientation search has near ties to weigh, and a dark
 // wire across the middle: the defect.

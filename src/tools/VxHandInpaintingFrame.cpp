@@ -12,14 +12,22 @@ POINT OrientedGlyphPoint(int orientation, int x, int y, int side)
 {
     const int m = side - 1;
     switch (orientation & 7) {
-    case 1: return POINT{m - x, y};
-    case 2: return POINT{y, m - x};
-    case 3: return POINT{y, x};
-    case 4: return POINT{m - x, m - y};
-    case 5: return POINT{x, m - y};
-    case 6: return POINT{m - y, m - x};
-    case 7: return POINT{m - y, x};
-    default: return POINT{x, y};
+    case 1:
+        return POINT{m - x, y};
+    case 2:
+        return POINT{y, m - x};
+    case 3:
+        return POINT{y, x};
+    case 4:
+        return POINT{m - x, m - y};
+    case 5:
+        return POINT{x, m - y};
+    case 6:
+        return POINT{m - y, m - x};
+    case 7:
+        return POINT{m - y, x};
+    default:
+        return POINT{x, y};
     }
 }
 
@@ -109,7 +117,9 @@ LRESULT TVxHandInpaintingFrame::WndProc(UINT message, WPARAM wParam, LPARAM lPar
         FTool.TrackBarScrolled(reinterpret_cast<HWND>(lParam));
         ShowState();
         return 0;
-    case WM_DRAWITEM: DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_DRAWITEM:
+        DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     }
     return TVxFrame::WndProc(message, wParam, lParam);
 }
@@ -118,11 +128,21 @@ void TVxHandInpaintingFrame::ButtonClicked(int id)
 {
     const bool checked = IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
     switch (id) {
-    case idCancelButton: FTool.Cancel(); break;
-    case idAdjustment: FTool.SetAdjustment(checked ? 2 : 0); break;
-    case idAutoReflection: FTool.SetAutoOrientation(checked); break;
-    case idLongDefect: FTool.SetLongDefect(checked); break;
-    case idLoupe: FTool.SetLoupe(checked); break;
+    case idCancelButton:
+        FTool.Cancel();
+        break;
+    case idAdjustment:
+        FTool.SetAdjustment(checked ? 2 : 0);
+        break;
+    case idAutoReflection:
+        FTool.SetAutoOrientation(checked);
+        break;
+    case idLongDefect:
+        FTool.SetLongDefect(checked);
+        break;
+    case idLoupe:
+        FTool.SetLoupe(checked);
+        break;
     default:
         if (id >= idOrientation0 && id < idOrientation0 + 8)
             FTool.SetOrientation(id - idOrientation0);

@@ -23,14 +23,16 @@ namespace {
 
 constexpr int HandInpaintingImageIndex = 43;
 
-TPoint CentreOf(const TRect& rect) { return TPoint{(rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2}; }
+TPoint CentreOf(const TRect& rect)
+{
+    return TPoint{(rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2};
+}
 
 } // namespace
 
 // ---------------------------------------------------------------- TVxHandInpaintingTool
 
-TVxHandInpaintingTool::TVxHandInpaintingTool(TVxComponent* owner, IVxGraphicsToolHost& host)
-    : TVxBrushTool(owner, host)
+TVxHandInpaintingTool::TVxHandInpaintingTool(TVxComponent* owner, IVxGraphicsToolHost& host) : TVxBrushTool(owner, host)
 {
     SetCommandName(L"HandInpainting");
     // A click is the whole action; strokes are not painted.
@@ -371,7 +373,10 @@ bool TVxHandInpaintingToolControl::MouseMove(TVxShiftState shift, const TPoint& 
     return true;
 }
 
-bool TVxHandInpaintingToolControl::MouseUp(TVxMouseButton, TVxShiftState, const TPoint&) { return Active(); }
+bool TVxHandInpaintingToolControl::MouseUp(TVxMouseButton, TVxShiftState, const TPoint&)
+{
+    return Active();
+}
 
 bool TVxHandInpaintingToolControl::MouseWheel(TVxShiftState shift, std::int32_t step, const TPoint& point)
 {
@@ -390,9 +395,15 @@ bool TVxHandInpaintingToolControl::OptionKey(WORD key)
 {
     TVxHandInpaintingTool& tool = InpaintingTool();
     switch (key) {
-    case 'A': tool.SetAdjustment(tool.Adjustment() == amNone ? amPerChannel : amNone); return true;
-    case 'N': tool.SetAntiAliasing(!tool.AntiAliasing()); return true;
-    case 'R': tool.SetAutoOrientation(!tool.AutoOrientation()); return true;
+    case 'A':
+        tool.SetAdjustment(tool.Adjustment() == amNone ? amPerChannel : amNone);
+        return true;
+    case 'N':
+        tool.SetAntiAliasing(!tool.AntiAliasing());
+        return true;
+    case 'R':
+        tool.SetAutoOrientation(!tool.AutoOrientation());
+        return true;
     case 'Z':
         if (!tool.CanCancel())
             return false; // the editor's own undo
@@ -406,7 +417,8 @@ bool TVxHandInpaintingToolControl::OptionKey(WORD key)
             return TVxBrushToolControl::KeyDown(key, MK_CONTROL);
         tool.StepOrientation(key == VK_LEFT || key == VK_DOWN ? -1 : 1);
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -430,15 +442,34 @@ bool TVxHandInpaintingToolControl::KeyDown(WORD key, TVxShiftState shift)
             return false;
         InpaintingTool().Cancel();
         return true;
-    case VK_RETURN: InpaintingTool().Click(*this); return true;
-    case VK_LEFT: MovePointerBy(-step, 0); return true;
-    case VK_UP: MovePointerBy(0, -step); return true;
-    case VK_RIGHT: MovePointerBy(step, 0); return true;
-    case VK_DOWN: MovePointerBy(0, step); return true;
-    case VK_HOME: MovePointerBy(-step, -step); return true;
-    case VK_PRIOR: MovePointerBy(step, -step); return true;
-    case VK_END: MovePointerBy(-step, step); return true;
-    case VK_NEXT: MovePointerBy(step, step); return true;
-    default: return false;
+    case VK_RETURN:
+        InpaintingTool().Click(*this);
+        return true;
+    case VK_LEFT:
+        MovePointerBy(-step, 0);
+        return true;
+    case VK_UP:
+        MovePointerBy(0, -step);
+        return true;
+    case VK_RIGHT:
+        MovePointerBy(step, 0);
+        return true;
+    case VK_DOWN:
+        MovePointerBy(0, step);
+        return true;
+    case VK_HOME:
+        MovePointerBy(-step, -step);
+        return true;
+    case VK_PRIOR:
+        MovePointerBy(step, -step);
+        return true;
+    case VK_END:
+        MovePointerBy(-step, step);
+        return true;
+    case VK_NEXT:
+        MovePointerBy(step, step);
+        return true;
+    default:
+        return false;
     }
 }

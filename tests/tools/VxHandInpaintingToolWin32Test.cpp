@@ -282,15 +282,14 @@ TEST_F(VxHandInpaintingToolWin32Test, LoupeWaitsForMoreThanThreePixelsAfterKeepi
     std::uint8_t grey[3];
     ColorToBytes(HandInpaintingOutsideColour, grey);
     EXPECT_EQ(std::memcmp(preview.PixelAddress(0, 0), grey, 3), 0);
-    EXPECT_EQ(std::memcmp(preview.PixelAddress(side / 2, side / 2), Document.ImagePixels()->PixelAddress(0, 0), 3),
-              0);
+    EXPECT_EQ(std::memcmp(preview.PixelAddress(side / 2, side / 2), Document.ImagePixels()->PixelAddress(0, 0), 3), 0);
 }
 
 TEST_F(VxHandInpaintingToolWin32Test, SquaresAtThePicturesEdgeStayInside)
 {
     const auto before = Snapshot();
     ClickAt(0, WireY);
-    MoveTo(3, 20);   // a source square partly outside the picture
+    MoveTo(3, 20); // a source square partly outside the picture
     MoveTo(199, 149);
     MoveTo(-30, 40); // one wholly outside
     MoveTo(12, 30);
@@ -347,7 +346,8 @@ double MeanColourShift(const TVxPixels& a, const TVxPixels& b, const std::vector
 TEST_F(VxHandInpaintingToolWin32Test, CoversAWireOnAPhotographWithinTheTexturesOwnVariation)
 {
     TGdiplusSession gdiplus;
-    std::unique_ptr<TGPBitmap> file = TGPBitmap::FromFile(L"Z:\\usr\\share\\backgrounds\\mate\\nature\\GreenMeadow.jpg");
+    std::unique_ptr<TGPBitmap> file =
+        TGPBitmap::FromFile(L"Z:\\usr\\share\\backgrounds\\mate\\nature\\GreenMeadow.jpg");
     if (!file)
         GTEST_SKIP() << "mate-backgrounds is not installed";
     TVxLTBitmap photo;
@@ -379,7 +379,8 @@ TEST_F(VxHandInpaintingToolWin32Test, CoversAWireOnAPhotographWithinTheTexturesO
     Document.History().Undo();
     const double wireError = MeanAbsoluteError(*Document.ImagePixels(), clean, wire);
     std::printf("wire %.1f, repaired %.1f, texture %.1f, mean shift %.1f\n", wireError, error, texture, shift);
-    EXPECT_LT(error, 1.5 * texture + 2) << "repaired pixels differ from the clean photograph more than its texture does";
+    EXPECT_LT(error, 1.5 * texture + 2)
+        << "repaired pixels differ from the clean photograph more than its texture does";
     EXPECT_LT(error, wireError / 4);
     EXPECT_LT(shift, 8.0) << "the repair leaves a visible line";
 }
