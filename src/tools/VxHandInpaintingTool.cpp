@@ -177,9 +177,17 @@ void TVxHandInpaintingTool::PrepareTarget()
 
 void TVxHandInpaintingTool::ComputeResult()
 {
-    TVxGraphicsDocument* document = ChangeDocument();
-    if (!FSourceMode || !FCorrelator || !document || !document->ImagePixels())
+    if (!FSourceMode || !FCorrelator)
         return;
+    TVxGraphicsDocument* document = ChangeDocument();
+    if (!document || !document->EditInProgress() || !document->ImagePixels()) {
+        // Someone else closed the change (a save, another tool's edit): what was shown is
+        // kept, and further moves must not write outside any undo step.
+        FSourceMode = false;
+        FCorrelator.reset();
+        StateChanged();
+        return;
+    }
     TVxPixels& image = *document->ImagePixels();
     {
         const TRect square = BrushRect(FPointer, BrushSize());
@@ -305,6 +313,13 @@ void TVxHandInpaintingTool::DocumentOpened(TVxGraphicsDocument& document, bool p
     FPreview.Clear();
     TVxBrushTool::DocumentOpened(document, pluginMode);
     StateChanged();
+}
+
+void TVxHandInpaintingTool::DocumentSaving(TVxGraphicsDocument& document)
+{
+    if (FSourceMode)
+        KeepResult();
+    TVxBrushTool::DocumentSaving(document);
 }
 
 void TVxHandInpaintingTool::DocumentClosing(TVxGraphicsDocument& document)

@@ -74,6 +74,8 @@ public:
     void UpdateControls() override;
     void DocumentOpened(TVxGraphicsDocument& document, bool pluginMode) override;
     void DocumentClosing(TVxGraphicsDocument& document) override;
+    // A save while the source is chosen keeps the result shown, as one undo step.
+    void DocumentSaving(TVxGraphicsDocument& document) override;
     void ExecuteCommand(const std::wstring& name, bool& handled) override;
 
     // The panel page, its tool-panel button and its command; all unset without a main window.

@@ -384,3 +384,49 @@ TEST_F(VxHandInpaintingToolWin32Test, CoversAWireOnAPhotographWithinTheTexturesO
     EXPECT_LT(error, wireError / 4);
     EXPECT_LT(shift, 8.0) << "the repair leaves a visible line";
 }
+
+TEST_F(VxHandInpaintingToolWin32Test, ABrushLargerThanThePictureRepairsInsideItAndEnterKeeps)
+{
+    ASSERT_TRUE(Document.Image().Allocate(30, 20, fmtBGR24));
+    FillPhotoLike(*Document.ImagePixels(), 5);
+    Document.ResetBackup();
+    Document.ImageChanged();
+    const auto before = Snapshot();
+    Tool.SetBrushSize(100);
+    ClickAt(15, 10);
+    ASSERT_TRUE(Tool.SourceMode());
+    MoveTo(20, 12); // every source cell but a few falls outside: those stay as they were
+    MoveTo(14, 9);
+    Send(WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_FALSE(Tool.SourceMode());
+    ASSERT_EQ(Document.History().Count(), 1);
+    const auto* state = dynamic_cast<TVxGraphicsCommandState*>(Document.History().NextUndo());
+    ASSERT_NE(state, nullptr);
+    EXPECT_EQ(state->Before().GetBounds(), (TRect{0, 0, 30, 20}));
+    Document.History().Undo();
+    EXPECT_TRUE(SamePixels(*Document.ImagePixels(), *before));
+}
+
+TEST_F(VxHandInpaintingToolWin32Test, AChangeClosedElsewhereEndsTheRepairWithoutUnrecordedWrites)
+{
+    ClickAt(60, WireY);
+    MoveTo(60, 35);
+    Tool.EndChange(); // as the document does when another tool begins a change
+    ASSERT_EQ(Document.History().Count(), 1);
+    const auto kept = Snapshot();
+    MoveTo(60, 120);
+    EXPECT_FALSE(Tool.SourceMode());
+    EXPECT_TRUE(SamePixels(*Document.ImagePixels(), *kept));
+}
+
+TEST_F(VxHandInpaintingToolWin32Test, SavingWhileChoosingTheSourceKeepsWhatIsShown)
+{
+    ClickAt(60, WireY);
+    MoveTo(60, 35);
+    const auto live = Snapshot();
+    Tool.DocumentSaving(Document); // what the editor tells every tool before a save
+    EXPECT_FALSE(Tool.SourceMode());
+    EXPECT_EQ(Document.History().Count(), 1);
+    EXPECT_FALSE(Document.EditInProgress());
+    EXPECT_TRUE(SamePixels(*Document.ImagePixels(), *live));
+}
