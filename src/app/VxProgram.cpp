@@ -19,6 +19,7 @@
 #include "view/VxGraphicsEditor.h"
 #include "tools/VxCrop2PlusTool.h"
 #include "tools/VxCropTool.h"
+#include "tools/VxHandInpaintingTool.h"
 #include "tools/VxOriginalImageTool.h"
 #include "view/VxToolPanel.h"
 
@@ -64,6 +65,7 @@ void TModule::DataModuleCreate()
     Application->CreateModule(Crop2PlusTool, host);
     // The second row of the tool panel.
     Application->CreateModule(CropTool, host);
+    Application->CreateModule(HandInpaintingTool, host);
     // The test build of the program adds its test probe last.
     RunTestProbeHook();
 }

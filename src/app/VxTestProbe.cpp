@@ -16,6 +16,7 @@
 #include "tools/VxBrushTool.h"
 #include "tools/VxCrop2PlusTool.h"
 #include "tools/VxCropTool.h"
+#include "tools/VxHandInpaintingTool.h"
 #include "tools/VxOriginalImageTool.h"
 #include "view/VxGraphicsEditor.h"
 #include "view/VxToolPanel.h"
@@ -742,6 +743,10 @@ void TVxTestProbe::LogState()
         line += L" original=" + std::to_wstring(graphics->OriginalImage().GetWidth()) + L"x" +
                 std::to_wstring(graphics->OriginalImage().GetHeight());
     }
+    if (HandInpaintingTool)
+        line += L" inpaint=" + std::to_wstring(HandInpaintingTool->SourceMode() ? 1 : 0) + L":" +
+                std::to_wstring(HandInpaintingTool->Orientation()) + L"," +
+                std::to_wstring(HandInpaintingTool->BrushSize());
     for (const wchar_t* name : {L"UNDO", L"CROP", L"PLAINCROP", L"ORIGINALIMAGE"})
         if (TVxCommand* command = MainForm->Commands.Find(name)) {
             std::wstring lower = name;

@@ -462,3 +462,104 @@ TEST(VxToolsEndToEndTest, BrushOutlineOverAPhotograph)
     EXPECT_EQ(program.State()["undo"], "0/0"); // moving paints nothing
     CloseDiscarding(program);
 }
+
+namespace {
+
+// The generated picture with a dark wire, two pixels thick, along rows WireRow and
+// WireRow + 1.
+constexpr int WireRow = 100;
+
+void WriteWireBmp(const fs::path& path)
+{
+    WriteBmp(path, Width, Height);
+    std::string file = ReadAll(path);
+    const std::size_t stride = (Width * 3 + 3) & ~3;
+    for (int y = WireRow; y < WireRow + 2; ++y)
+        std::memset(&file[54 + stride * (Height - 1 - y)], 0x08, Width * 3);
+    std::ofstream(path, std::ios::binary).write(file.data(), static_cast<std::streamsize>(file.size()));
+}
+
+bool IsWire(const TBmp& bmp, int x, int y)
+{
+    const std::uint8_t* p = &bmp.Rgb[(static_cast<std::size_t>(y) * bmp.Width + x) * 3];
+    return p[0] == 8 && p[1] == 8 && p[2] == 8;
+}
+
+} // namespace
+
+TEST(VxToolsEndToEndTest, HandInpaintingCoversAWireInTwoClicksSaveUndo)
+{
+    TProgram program("HandInpainting");
+    program.Picture = program.Folder() / L"pictures" / L"wire.bmp";
+    WriteWireBmp(program.Picture);
+    ASSERT_TRUE(program.Start(program.Picture.wstring()));
+    auto state = program.State();
+    ASSERT_EQ(state["zoom"], "1/1");
+    const std::string origin = state["origin"];
+    program.Origin = {std::stoi(origin.substr(0, origin.find(','))), std::stoi(origin.substr(origin.find(',') + 1))};
+
+    ASSERT_TRUE(program.Command(L"run:HANDINPAINTING"));
+    state = program.State();
+    EXPECT_EQ(state["tool"], "HandInpainting");
+    EXPECT_EQ(state["inpaint"], "0:0,25");
+
+    // The first click fixes the wire under the brush and changes nothing yet.
+    ASSERT_TRUE(program.Mouse(L"move", 100, WireRow));
+    ASSERT_TRUE(program.Mouse(L"down", 100, WireRow));
+    ASSERT_TRUE(program.Mouse(L"up", 100, WireRow));
+    EXPECT_EQ(program.State()["inpaint"].substr(0, 2), "1:");
+    // The pointer over a clean place above: the patch shows live.
+    ASSERT_TRUE(program.Mouse(L"move", 100, 60));
+    ASSERT_TRUE(program.Mouse(L"move", 101, 55));
+    EXPECT_EQ(program.State()["undo"], "0/0");
+    SaveScreenshot(program.Window(), L"hand-inpainting-live");
+
+    ASSERT_TRUE(program.Mouse(L"down", 101, 55));
+    ASSERT_TRUE(program.Mouse(L"up", 101, 55));
+    state = program.State();
+    EXPECT_EQ(state["inpaint"].substr(0, 2), "0:");
+    EXPECT_EQ(state["undo"], "1/1");
+    SaveScreenshot(program.Window(), L"hand-inpainting-kept");
+
+    const fs::path saved = program.Folder() / L"pictures" / L"repaired.bmp";
+    ASSERT_TRUE(program.Command(L"saveas:" + saved.wstring()));
+    ASSERT_TRUE(program.WaitForLog("saved 1", 10000));
+    const TBmp repaired = ReadBmp(saved);
+    const TBmp original = ReadBmp(program.Picture);
+    ASSERT_EQ(repaired.Width, Width);
+    ASSERT_EQ(repaired.Height, Height);
+    // The wire is gone well inside the brush; everything outside its square is as it was.
+    const TRect square = BrushRect(TPoint{100, WireRow}, 25);
+    for (int x = 92; x <= 108; ++x)
+        for (int y = WireRow; y < WireRow + 2; ++y)
+            EXPECT_FALSE(IsWire(repaired, x, y)) << "wire left at " << x << "," << y;
+    int changedOutside = 0;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            if (!square.Contains(x, y))
+                changedOutside += std::memcmp(&repaired.Rgb[(static_cast<std::size_t>(y) * Width + x) * 3],
+                                              &original.Rgb[(static_cast<std::size_t>(y) * Width + x) * 3], 3) != 0;
+    EXPECT_EQ(changedOutside, 0);
+
+    ASSERT_TRUE(program.Command(L"menu:undo"));
+    EXPECT_EQ(program.State()["undo"], "0/1");
+    const fs::path restored = program.Folder() / L"pictures" / L"restored.bmp";
+    ASSERT_TRUE(program.Command(L"saveas:" + restored.wstring()));
+    const TBmp back = ReadBmp(restored);
+    ASSERT_EQ(back.Rgb.size(), original.Rgb.size());
+    EXPECT_TRUE(back.Rgb == original.Rgb) << "undo does not restore the picture exactly";
+
+    // A first click, a move and Escape: the picture is back and the redo step survives.
+    ASSERT_TRUE(program.Mouse(L"move", 150, WireRow));
+    ASSERT_TRUE(program.Mouse(L"down", 150, WireRow));
+    ASSERT_TRUE(program.Mouse(L"up", 150, WireRow));
+    ASSERT_TRUE(program.Mouse(L"move", 150, 150));
+    ASSERT_TRUE(program.Command(L"key:27"));
+    state = program.State();
+    EXPECT_EQ(state["inpaint"].substr(0, 2), "0:");
+    EXPECT_EQ(state["undo"], "0/1");
+    const fs::path cancelled = program.Folder() / L"pictures" / L"cancelled.bmp";
+    ASSERT_TRUE(program.Command(L"saveas:" + cancelled.wstring()));
+    EXPECT_TRUE(ReadBmp(cancelled).Rgb == original.Rgb) << "Escape does not restore the picture exactly";
+    CloseDiscarding(program);
+}
