@@ -10,6 +10,7 @@ PACKAGES=(
   wine64 fonts-wine fonts-liberation xvfb xauth x11-utils x11-apps imagemagick librsvg2-bin
   dpkg-dev xz-utils
   g++-multilib gcc-multilib qemu-user
+  fp-utils nsis
 )
 # A sample photograph for ./run.sh.
 PACKAGES+=(mate-backgrounds)

@@ -534,6 +534,10 @@ void TVxTestProbe::RunCommand(const std::wstring& command)
                     format = info->Identifier;
             Log(std::wstring(L"saved ") + (document->SaveAs(argument, format) ? L"1" : L"0"));
         }
+    } else if (verb == L"run") {
+        // Any named command, as its menu item or shortcut would run it.
+        if (TVxCommand* named = MainForm->Commands.Find(argument); named && named->Enabled())
+            named->Execute();
     } else if (verb == L"memory") {
         Log(MemoryText());
     } else if (verb == L"pages") {
