@@ -12,6 +12,7 @@
 #include "app/VxForms.h"
 #include "app/VxMainForm.h"
 #include "app/VxTestHook.h"
+#include "help/VxAbout.h"
 #include "help/VxHelp.h"
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLocale.h"
@@ -48,6 +49,7 @@ void TModule::DataModuleCreate()
     // 1e. Service modules: system information, printing, help, demonstrations, the
     //     lesson editor and about join here. Then the tool panel.
     Application->CreateModule(Help, form);
+    Application->CreateModule(About, form);
     Application->CreateModule(ToolPanel, form);
     ToolPanel->SetWrap();
     // 1f. A separator closes the standard toolbar.

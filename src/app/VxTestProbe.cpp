@@ -538,6 +538,18 @@ void TVxTestProbe::RunCommand(const std::wstring& command)
         // Any named command, as its menu item or shortcut would run it.
         if (TVxCommand* named = MainForm->Commands.Find(argument); named && named->Enabled())
             named->Execute();
+    } else if (verb == L"wait") {
+        // Keeps the program running (windows painting) for the milliseconds given, so a
+        // script can leave a modeless window up for a picture.
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(argument.c_str()));
+        while (GetTickCount64() < end) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
     } else if (verb == L"memory") {
         Log(MemoryText());
     } else if (verb == L"pages") {

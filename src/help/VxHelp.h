@@ -13,6 +13,7 @@
 #include "app/VxModule.h"
 #include "help/VxHtmlHelp.h"
 #include "help/VxInetUpdater.h"
+#include "help/VxProductInfo.h"
 
 class TVxHelp : public TVxModuleWithControls {
 public:
@@ -26,7 +27,7 @@ public:
     ~TVxHelp() override;
 
     // Fields the program root sets at start-up.
-    TVxUpdateProduct Product{"Velloria", "2.2.12", "English", "Shareware"};
+    TVxUpdateProduct Product{VxProductName, VxProductVersionText, "English", "Shareware"};
     std::wstring ProductPage = L"https://velloria.example/download/";
     std::wstring UpdateAddress = L"https://velloria.example/update.ini";
     TVxUpdateLimits UpdateLimits;
