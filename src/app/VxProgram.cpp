@@ -13,6 +13,7 @@
 #include "app/VxMainForm.h"
 #include "app/VxTestHook.h"
 #include "help/VxAbout.h"
+#include "print/VxGraphicsPrintModule.h"
 #include "help/VxHelp.h"
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLocale.h"
@@ -48,6 +49,7 @@ void TModule::DataModuleCreate()
     // 1d. The editor's items carry their fixed image indices from the start.
     // 1e. Service modules: system information, printing, help, demonstrations, the
     //     lesson editor and about join here. Then the tool panel.
+    Application->CreateModule(GraphicsPrintModule, form);
     Application->CreateModule(Help, form);
     Application->CreateModule(About, form);
     Application->CreateModule(ToolPanel, form);

@@ -14,6 +14,7 @@
 #include "imaging/VxPageMemory.h"
 #include "view/VxGraphicsEditor.h"
 #include "view/VxToolPanel.h"
+#include "print/VxPrinter.h"
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLocalizer.h"
 
@@ -538,6 +539,10 @@ void TVxTestProbe::RunCommand(const std::wstring& command)
         // Any named command, as its menu item or shortcut would run it.
         if (TVxCommand* named = MainForm->Commands.Find(argument); named && named->Enabled())
             named->Execute();
+    } else if (verb == L"pagefile") {
+        // Printing goes into this BMP file: an A4 page at 100 dots per inch whose printer
+        // reaches to 4 mm from the left, 6 mm from the right and 5 mm from top and bottom.
+        Printer().UsePageFile(argument, TVxPageGeometry{100, 100, 827, 1169, 16, 20, 827 - 16 - 24, 1169 - 40});
     } else if (verb == L"wait") {
         // Keeps the program running (windows painting) for the milliseconds given, so a
         // script can leave a modeless window up for a picture.

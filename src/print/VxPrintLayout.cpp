@@ -251,3 +251,34 @@ void TVxPrintLayout::FitAfterRefusal()
     FLeft = FPrintable.Left;
     FTop = FPrintable.Top;
 }
+
+namespace {
+
+std::int32_t DeviceToHiMetric(std::int32_t pixels, std::int32_t dpi)
+{
+    return dpi > 0 ? RoundToInt(pixels * 2540.0 / dpi) : 0;
+}
+
+std::int32_t HiMetricToPixels(std::int32_t hiMetric, std::int32_t dpi)
+{
+    return RoundToInt(hiMetric * static_cast<double>(dpi) / 2540.0);
+}
+
+}  // namespace
+
+TVxHiMetricRect PaperHiMetric(const TVxPageGeometry& page)
+{
+    return {0, 0, DeviceToHiMetric(page.PhysicalWidth, page.DpiX), DeviceToHiMetric(page.PhysicalHeight, page.DpiY)};
+}
+
+TVxHiMetricRect PrintableHiMetric(const TVxPageGeometry& page)
+{
+    return {DeviceToHiMetric(page.OffsetX, page.DpiX), DeviceToHiMetric(page.OffsetY, page.DpiY),
+            DeviceToHiMetric(page.OffsetX + page.PageWidth, page.DpiX), DeviceToHiMetric(page.OffsetY + page.PageHeight, page.DpiY)};
+}
+
+TVxHiMetricRect HiMetricToDevice(const TVxHiMetricRect& rect, const TVxPageGeometry& page)
+{
+    return {HiMetricToPixels(rect.Left, page.DpiX) - page.OffsetX, HiMetricToPixels(rect.Top, page.DpiY) - page.OffsetY,
+            HiMetricToPixels(rect.Right, page.DpiX) - page.OffsetX, HiMetricToPixels(rect.Bottom, page.DpiY) - page.OffsetY};
+}

@@ -43,6 +43,21 @@ std::optional<wchar_t> FilterPrintKey(TVxPrintEdit edit, const std::wstring& tex
 // Dots per inch below 1 (unknown or damaged resolution) count as 96.
 std::int32_t EffectiveResolution(std::int32_t dotsPerInch);
 
+// What a printer's device context says about its page, in device pixels.
+struct TVxPageGeometry {
+    std::int32_t DpiX = 0, DpiY = 0;
+    std::int32_t PhysicalWidth = 0, PhysicalHeight = 0;  // the paper
+    std::int32_t OffsetX = 0, OffsetY = 0;               // the unprintable left and top margins
+    std::int32_t PageWidth = 0, PageHeight = 0;          // the printable area
+};
+
+// The paper and its printable area in HiMetric from the paper's corner.
+TVxHiMetricRect PaperHiMetric(const TVxPageGeometry& page);
+TVxHiMetricRect PrintableHiMetric(const TVxPageGeometry& page);
+// A HiMetric rectangle from the paper's corner in device pixels from the printable
+// area's corner (where the printer's device context has its origin).
+TVxHiMetricRect HiMetricToDevice(const TVxHiMetricRect& rect, const TVxPageGeometry& page);
+
 class TVxPrintLayout {
 public:
     // paper: the physical page (0, 0, width, height); printable: the area the printer

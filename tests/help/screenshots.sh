@@ -39,9 +39,8 @@ shoot() {
   echo "$out/$name.png"
 }
 
-shoot about-box run:ABOUT
-shoot help-topic "run:GETTINGSTARTED
-wait:15000"
-#shoot print-dialog run:PRINT "$picture"
+#shoot about-box run:ABOUT
+#shoot help-topic "run:GETTINGSTARTED\nwait:15000"
+shoot print-dialog "pagefile:C:\\page.bmp\nrun:PRINT" "$picture"
 rm -rf "$work"
 wine_end

@@ -198,3 +198,27 @@ TEST(VxPrintLayoutTest, LeavingAnEditNormalisesItsText)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(VxPrintGeometryTest, PrinterPageInHiMetricAndBack)
+{
+    // A4 at 300 dots per inch with 4 mm / 6 mm side margins (47 and 71 pixels) and 5 mm
+    // (59 pixels) at top and bottom.
+    const TVxPageGeometry page{300, 300, 2480, 3508, 47, 59, 2480 - 47 - 71, 3508 - 2 * 59};
+    const TVxHiMetricRect paper = PaperHiMetric(page);
+    EXPECT_EQ(paper.Right, 20997);
+    EXPECT_EQ(paper.Bottom, 29701);
+    const TVxHiMetricRect printable = PrintableHiMetric(page);
+    EXPECT_EQ(printable.Left, 398);
+    EXPECT_EQ(printable.Top, 500);
+    EXPECT_EQ(printable.Right, 20997 - 601);
+    // The printable corner is the device origin.
+    const TVxHiMetricRect device = HiMetricToDevice({printable.Left, printable.Top, 2540 + printable.Left, 2540 + printable.Top}, page);
+    EXPECT_EQ(device.Left, 0);
+    EXPECT_EQ(device.Top, 0);
+    EXPECT_EQ(device.Right, 300);
+    EXPECT_EQ(device.Bottom, 300);
+}
+
+}  // namespace
