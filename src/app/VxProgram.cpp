@@ -14,6 +14,7 @@
 #include "app/VxTestHook.h"
 #include "help/VxAbout.h"
 #include "print/VxGraphicsPrintModule.h"
+#include "twain/VxTwainModule.h"
 #include "help/VxHelp.h"
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLocale.h"
@@ -49,6 +50,7 @@ void TModule::DataModuleCreate()
     // 1d. The editor's items carry their fixed image indices from the start.
     // 1e. Service modules: system information, printing, help, demonstrations, the
     //     lesson editor and about join here. Then the tool panel.
+    Application->CreateModule(TwainModule, form);
     Application->CreateModule(GraphicsPrintModule, form);
     Application->CreateModule(Help, form);
     Application->CreateModule(About, form);
