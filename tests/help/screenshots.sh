@@ -40,7 +40,7 @@ shoot() {
 }
 
 #shoot about-box run:ABOUT
-#shoot help-topic "run:GETTINGSTARTED\nwait:15000"
+shoot help-topic "run:GETTINGSTARTED\nwait:15000"
 shoot print-dialog "pagefile:C:\\page.bmp\nrun:PRINT" "$picture"
 rm -rf "$work"
 wine_end
