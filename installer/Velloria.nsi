@@ -80,6 +80,7 @@ Section "Velloria" SecMain
   SetOutPath "$INSTDIR"
   File "${SOURCE}\Velloria.exe"
   File "${SOURCE}\Velloria.chm"
+  File "${SOURCE}\Velloria.Russian.chm"
   ; Image editors load filters from their own plug-in folder; the help file says how
   ; to point them at this one.
   !ifdef PLUGIN
@@ -119,6 +120,7 @@ Section "Uninstall"
 
   Delete "$INSTDIR\Velloria.exe"
   Delete "$INSTDIR\Velloria.chm"
+  Delete "$INSTDIR\Velloria.Russian.chm"
   Delete "$INSTDIR\VelloriaPlugin.8bf"
   Delete "$INSTDIR\Languages\*.ini"
   RMDir "$INSTDIR\Languages"

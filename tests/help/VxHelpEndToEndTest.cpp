@@ -114,7 +114,19 @@ TEST(VxHelpEndToEndTest, UpdateCheckAnswersWithoutFreezingTheWindow)
     }
 }
 
-TEST(VxHelpEndToEndTest, F1OpensTheCompiledHelpFile)
+HWND WaitForCaption(const TProgramDriver& program, const std::wstring& caption)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    do {
+        const auto found = program.Windows([&](HWND window, const std::wstring&) { return Caption(window) == caption; });
+        if (!found.empty())
+            return found.front();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (std::chrono::steady_clock::now() < end);
+    return nullptr;
+}
+
+TEST(VxHelpEndToEndTest, F1OpensTheCompiledHelpFileOfTheLanguage)
 {
     TProgramDriver program(L"Vx", "Help", 5000);
     fs::path exe;
@@ -123,16 +135,29 @@ TEST(VxHelpEndToEndTest, F1OpensTheCompiledHelpFile)
             exe = entry.path();
     // Named in capitals: the extension's case must not matter.
     fs::copy_file(vxtest::HostPath(VELLORIA_HELP_FILE), fs::path(exe).replace_extension(L".CHM"));
+    fs::copy_file(vxtest::HostPath(VELLORIA_RUSSIAN_HELP_FILE), fs::path(exe).replace_extension(L".Russian.chm"));
     ASSERT_TRUE(program.Start());
     ASSERT_TRUE(RunCommand(program, L"HELPCONTENTS"));
+    const HWND english = WaitForCaption(program, L"Velloria Help");
+    ASSERT_NE(english, nullptr) << "no HTML Help window titled \"Velloria Help\"";
+    PostMessageW(english, WM_CLOSE, 0, 0);
+
+    const std::uint16_t russian = 1049;
+    ASSERT_TRUE(program.Send(prbLanguage, &russian, sizeof russian));
+    ASSERT_TRUE(RunCommand(program, L"HELPCONTENTS"));
+    // The Russian file's title is in code page 1251; Wine's HTML Help shows it through the
+    // ANSI code page of its own locale, so only its ending is compared.
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    std::vector<HWND> found;
+    std::vector<HWND> russianWindows;
     do {
-        found = program.Windows([](HWND window, const std::wstring&) { return Caption(window) == L"Velloria Help"; });
-        if (found.empty())
+        russianWindows = program.Windows([](HWND window, const std::wstring&) {
+            const std::wstring caption = Caption(window);
+            return caption.size() > 9 && caption != L"Velloria Help" && caption.ends_with(L" Velloria");
+        });
+        if (russianWindows.empty())
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    } while (found.empty() && std::chrono::steady_clock::now() < end);
-    EXPECT_FALSE(found.empty()) << "no HTML Help window titled \"Velloria Help\"";
+    } while (russianWindows.empty() && std::chrono::steady_clock::now() < end);
+    EXPECT_FALSE(russianWindows.empty()) << "no window of the Russian help file";
     program.Stop();
 }
 

@@ -110,7 +110,7 @@ TEST(VxInstallerTest, SilentInstallRunsAndSilentUninstallLeavesNothing)
 
     // /D= must come last and unquoted.
     ASSERT_EQ(RunProcess(L"\"" + setup.wstring() + L"\" /S /D=" + folder.wstring(), 120000), 0u);
-    for (const wchar_t* file : {L"Velloria.exe", L"Velloria.chm", L"Languages\\English.ini", L"Languages\\Russian.ini", L"Uninstall.exe"})
+    for (const wchar_t* file : {L"Velloria.exe", L"Velloria.chm", L"Velloria.Russian.chm", L"Languages\\English.ini", L"Languages\\Russian.ini", L"Uninstall.exe"})
         EXPECT_TRUE(fs::exists(folder / file)) << "not installed: " << fs::path(file).string();
     EXPECT_EQ(PluginValue(), (folder / L"Velloria.exe").wstring()) << "the value the plug-in reads";
     EXPECT_TRUE(KeyExists(UninstallKey));
