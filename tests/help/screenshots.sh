@@ -39,7 +39,7 @@ shoot() {
   echo "$out/$name.png"
 }
 
-#shoot about-box run:ABOUT
+shoot about-box run:ABOUT
 shoot help-topic "run:GETTINGSTARTED\nwait:15000"
 shoot print-dialog "pagefile:C:\\page.bmp\nrun:PRINT" "$picture"
 rm -rf "$work"
