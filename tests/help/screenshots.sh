@@ -32,7 +32,7 @@ shoot() {
     "$WINE" explorer /desktop=Shot,1280x900 "$work/VelloriaShot.exe" "${args[@]}" >/dev/null 2>&1 &
   local pid=$!
   for _ in $(seq 1 100); do grep -q '^command' "$log" 2>/dev/null && break; sleep 0.2; done
-  sleep 3
+  sleep 6
   import -window root -crop 1280x900+0+0 "$out/$name.png"
   "$WINESERVER" -k 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
