@@ -71,27 +71,30 @@ fs::path StartMenuFolder()
     return fs::path(folder) / L"Velloria";
 }
 
+struct TSearch {
+    DWORD ProcessId;
+    HWND Found;
+};
+
+BOOL CALLBACK VisitWindow(HWND window, LPARAM data)
+{
+    auto& s = *reinterpret_cast<TSearch*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (pid == s.ProcessId && std::wstring(name) == L"TMainForm" && IsWindowVisible(window))
+        s.Found = window;
+    return TRUE;
+}
+
 // The main window of the process, once it is up.
 HWND WaitForMainWindow(DWORD processId, HANDLE process, int timeoutMs)
 {
-    struct TSearch {
-        DWORD ProcessId;
-        HWND Found;
-    } search{processId, nullptr};
+    TSearch search{processId, nullptr};
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
-        EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto& s = *reinterpret_cast<TSearch*>(data);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(window, &pid);
-                wchar_t name[64] = {};
-                GetClassNameW(window, name, 64);
-                if (pid == s.ProcessId && std::wstring(name) == L"TMainForm" && IsWindowVisible(window))
-                    s.Found = window;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&search));
         if (search.Found || WaitForSingleObject(process, 0) == WAIT_OBJECT_0)
             return search.Found;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
