@@ -1,6 +1,6 @@
 #pragma once
 // The parts of the TWAIN protocol (version 2) this program speaks, as the TWAIN
-// specification defines them: 2-byte packed structures, the data groups, data argument
+// standard defines them: 2-byte packed structures, the data groups, data argument
 // types and messages used by a file transfer of one BMP picture.
 #include <windows.h>
 
