@@ -55,7 +55,8 @@ TVxBitmapHandle DecodeResourcePicture(const wchar_t* name, SIZE& size)
 
 TVxLogoBackground::TVxLogoBackground(HWND parent, const RECT& bounds, const TVxAboutInfo& info) : FInfo(info)
 {
-    WNDCLASSEXW windowClass{sizeof windowClass};
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &TVxLogoBackground::WindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);

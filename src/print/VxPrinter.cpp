@@ -28,7 +28,8 @@ bool TVxPrinter::HasPrinters() const
 
 TVxMemoryDCHandle TVxPrinter::CreatePrinterDC()
 {
-    PRINTDLGW dialog{sizeof dialog};
+    PRINTDLGW dialog{};
+    dialog.lStructSize = sizeof dialog;
     dialog.hDevMode = FDevMode.Get();
     dialog.hDevNames = FDevNames.Get();
     dialog.Flags = PD_RETURNDC | (FDevNames ? 0 : PD_RETURNDEFAULT);
@@ -79,7 +80,8 @@ bool TVxPrinter::SetupDialog(HWND owner)
 {
     if (!FPageFile.empty())
         return true;
-    PRINTDLGW dialog{sizeof dialog};
+    PRINTDLGW dialog{};
+    dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
     dialog.hDevMode = FDevMode.Release();
     dialog.hDevNames = FDevNames.Release();
@@ -98,7 +100,8 @@ bool TVxPrinter::PrintPage(const std::wstring& title, const RECT& deviceRect, co
     TVxMemoryDCHandle dc = CreatePrinterDC();
     if (!dc)
         return false;
-    DOCINFOW document{sizeof document};
+    DOCINFOW document{};
+    document.cbSize = sizeof document;
     document.lpszDocName = title.c_str();
     if (StartDocW(dc.Get(), &document) <= 0)
         return false;
@@ -122,7 +125,7 @@ bool TVxPrinter::PrintToPageFile(const RECT& deviceRect, const TDrawPage& draw) 
 {
     const TVxPageGeometry& page = FPageFileGeometry;
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), page.PageWidth, -page.PageHeight, 1, 24, BI_RGB};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), page.PageWidth, -page.PageHeight, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     TVxBitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     TVxMemoryDCHandle dc(CreateCompatibleDC(nullptr));
@@ -152,7 +155,7 @@ bool SaveBitmapFile(HBITMAP bitmap, const std::filesystem::path& file)
     header.bfType = 0x4D42;
     header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
     header.bfSize = header.bfOffBits + size;
-    BITMAPINFOHEADER info{sizeof info, width, -height, 1, 24, BI_RGB, size};
+    BITMAPINFOHEADER info{sizeof info, width, -height, 1, 24, BI_RGB, size, 0, 0, 0, 0};
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(&header), sizeof header);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);

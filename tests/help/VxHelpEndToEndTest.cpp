@@ -140,19 +140,24 @@ TEST(VxHelpEndToEndTest, F1OpensTheCompiledHelpFileOfTheLanguage)
     ASSERT_TRUE(RunCommand(program, L"HELPCONTENTS"));
     const HWND english = WaitForCaption(program, L"Velloria Help");
     ASSERT_NE(english, nullptr) << "no HTML Help window titled \"Velloria Help\"";
+    // Closed before the language changes: a close still queued would otherwise reach the
+    // help window the next command opens.
     PostMessageW(english, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && IsWindow(english); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_FALSE(IsWindow(english)) << "the English help window did not close";
 
     const std::uint16_t russian = 1049;
     ASSERT_TRUE(program.Send(prbLanguage, &russian, sizeof russian));
     ASSERT_TRUE(RunCommand(program, L"HELPCONTENTS"));
     // The Russian file's title is in code page 1251; Wine's HTML Help shows it through the
-    // ANSI code page of its own locale, so only its ending is compared.
+    // ANSI code page of the locale it runs in, so the test only asks for a help window that
+    // is not the English one.
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     std::vector<HWND> russianWindows;
     do {
-        russianWindows = program.Windows([](HWND window, const std::wstring&) {
-            const std::wstring caption = Caption(window);
-            return caption.size() > 9 && caption != L"Velloria Help" && caption.ends_with(L" Velloria");
+        russianWindows = program.Windows([](HWND window, const std::wstring& className) {
+            return className == L"HH Parent" && IsWindowVisible(window) && Caption(window) != L"Velloria Help";
         });
         if (russianWindows.empty())
             std::this_thread::sleep_for(std::chrono::milliseconds(100));

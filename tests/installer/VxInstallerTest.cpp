@@ -26,7 +26,8 @@ constexpr DWORD View = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 DWORD RunProcess(const std::wstring& commandLine, DWORD timeoutMs, HANDLE* keep = nullptr)
 {
     std::wstring line = commandLine;
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return static_cast<DWORD>(-1);

@@ -71,7 +71,7 @@ void WritePicture(const fs::path& path)
     BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
     file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
     const LONG perMetre = static_cast<LONG>(std::lround(60 / 0.0254));
-    BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, static_cast<DWORD>(pixels.size()), perMetre, perMetre};
+    BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, static_cast<DWORD>(pixels.size()), perMetre, perMetre, 0, 0};
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
@@ -216,6 +216,29 @@ TEST(VxPrintEndToEndTest, DialogNumbersAreWhereThePageHasThePicture)
     // Equal margins left and right on the paper (6 mm = 24 pixels), within a pixel.
     EXPECT_NEAR(bounds.Left + 16, 827 - (bounds.Right + 16), 2);
     program.Stop();
+}
+
+}  // namespace
+
+namespace {
+
+// No printer exists under Wine here: the command offers the add-printer wizard instead.
+TEST(VxPrintEndToEndTest, WithoutAPrinterTheWizardIsOffered)
+{
+    TProgram program;
+    const fs::path picture = program.Folder() / L"photo.bmp";
+    WritePicture(picture);
+    ASSERT_TRUE(program.Start(picture.wstring()));
+    program.Command(L"run:PRINT");
+    const HWND question = program.WaitForWindow(L"Velloria", L"printer");
+    ASSERT_NE(question, nullptr) << "no question about adding a printer";
+    const std::wstring text = TProgram::Text(GetDlgItem(question, 0xFFFF));
+    EXPECT_NE(text.find(L"No printer is installed."), std::wstring::npos);
+    EXPECT_NE(text.find(L"Do you want to add a printer now?"), std::wstring::npos);
+    PostMessageW(question, WM_COMMAND, IDNO, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(program.WaitForWindow(L"Print", L"", 500) == nullptr) << "a print dialog opened without a printer";
+    EXPECT_EQ(program.Stop(), 0u);
 }
 
 }  // namespace
