@@ -11,6 +11,7 @@ PACKAGES=(
   dpkg-dev xz-utils
   nasm libjpeg62-turbo-dev libjpeg-turbo-progs
   g++-multilib gcc-multilib qemu-user
+  fp-utils nsis
 )
 # A sample photograph for ./run.sh.
 PACKAGES+=(mate-backgrounds)

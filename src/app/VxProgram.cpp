@@ -13,6 +13,10 @@
 #include "app/VxForms.h"
 #include "app/VxMainForm.h"
 #include "app/VxTestHook.h"
+#include "help/VxAbout.h"
+#include "print/VxGraphicsPrintModule.h"
+#include "twain/VxTwainModule.h"
+#include "help/VxHelp.h"
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLocale.h"
 #include "i18n/VxLocalizer.h"
@@ -51,7 +55,11 @@ void TModule::DataModuleCreate()
     // 1d. The editor's items carry their fixed image indices from the start.
     // 1e. Service modules: system information, printing, help, demonstrations, the
     //     lesson editor and about join here. Then the tool panel.
+    Application->CreateModule(TwainModule, form);
+    Application->CreateModule(GraphicsPrintModule, form);
+    Application->CreateModule(Help, form);
     Application->CreateModule(DemonstrationModule);
+    Application->CreateModule(About, form);
     Application->CreateModule(ToolPanel, form);
     ToolPanel->SetWrap();
     // 1f. A separator closes the standard toolbar.

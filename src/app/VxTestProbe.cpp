@@ -20,6 +20,7 @@
 #include "tools/VxOriginalImageTool.h"
 #include "view/VxGraphicsEditor.h"
 #include "view/VxToolPanel.h"
+#include "print/VxPrinter.h"
 #include "i18n/VxCodePage.h"
 #include "i18n/VxLocalizer.h"
 
@@ -654,6 +655,22 @@ void TVxTestProbe::RunCommand(const std::wstring& command)
             SendMessageW(CropTool->Frame->Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     } else if (verb == L"cropratio" || verb == L"cropbox") {
         DriveCropPanel(verb, argument);
+    } else if (verb == L"pagefile") {
+        // Printing goes into this BMP file: an A4 page at 100 dots per inch whose printer
+        // reaches to 4 mm from the left, 6 mm from the right and 5 mm from top and bottom.
+        Printer().UsePageFile(argument, TVxPageGeometry{100, 100, 827, 1169, 16, 20, 827 - 16 - 24, 1169 - 40});
+    } else if (verb == L"wait") {
+        // Keeps the program running (windows painting) for the milliseconds given, so a
+        // script can leave a modeless window up for a picture.
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(argument.c_str()));
+        while (GetTickCount64() < end) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
     } else if (verb == L"memory") {
         Log(MemoryText());
     } else if (verb == L"pages") {

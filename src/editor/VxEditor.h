@@ -94,6 +94,8 @@ public:
     bool Clean() const { return FClean; }
     void SetClean(bool value) { FClean = value; }
     const std::filesystem::path& FileName() const { return FFileName; }
+    // An empty name makes the document untitled (a scanned picture has no file of its own).
+    void SetFileName(const std::filesystem::path& value) { FFileName = value; }
     std::int32_t FormatIndex() const { return FFormatIndex; }
     void SetFormatIndex(std::int32_t value) { FFormatIndex = value; }
 

@@ -129,6 +129,12 @@ def main():
             write_bmp(os.path.join(args.out, name + suffix + ".bmp"), SIZE, SIZE, keyed_rgb(rows, disabled), 24)
             lines.append('%s%s BITMAP "%s%s.bmp"' % (name, suffix, name, suffix))
 
+    # The about box's picture: a JPEG the program decodes with GDI+ and stretches.
+    about_png = os.path.join(args.out, "about.png")
+    subprocess.run([args.rsvg, "-w", "480", "-h", "300", "-o", about_png, os.path.join(HERE, "about.svg")], check=True)
+    subprocess.run([args.convert, about_png, "-quality", "92", os.path.join(args.out, "about.jpg")], check=True)
+    lines.append('ABOUT RCDATA "about.jpg"')
+
     for name in sorted(os.listdir(os.path.join(HERE, "cursors"))):
         if not name.endswith(".svg"):
             continue
