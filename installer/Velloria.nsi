@@ -88,9 +88,9 @@ Section "Velloria" SecMain
   !endif
   SetOutPath "$INSTDIR\Languages"
   File "${SOURCE}\Languages\*.ini"
-  !if /FileExists "${SOURCE}\Demo\*.*"
+  !ifdef DEMO
     SetOutPath "$INSTDIR\Demo"
-    File /r "${SOURCE}\Demo\*.*"
+    File /r "${DEMO}/*.*"
   !endif
   SetOutPath "$INSTDIR"
 

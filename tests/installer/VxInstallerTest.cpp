@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app/VxProgramDriver.h"
+#include "plugin/FilterHost.h"
 
 namespace {
 
@@ -89,6 +90,48 @@ BOOL CALLBACK VisitWindow(HWND window, LPARAM data)
     return TRUE;
 }
 
+struct TInstalledSearch {
+    std::wstring Program;
+    HWND Found;
+    DWORD ProcessId;
+};
+
+BOOL CALLBACK VisitInstalledWindow(HWND window, LPARAM data)
+{
+    auto& s = *reinterpret_cast<TInstalledSearch*>(data);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (std::wstring(name) != L"TMainForm" || !IsWindowVisible(window))
+        return TRUE;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process)
+        return TRUE;
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    if (QueryFullProcessImageNameW(process, 0, path, &size) && _wcsicmp(path, s.Program.c_str()) == 0) {
+        s.Found = window;
+        s.ProcessId = pid;
+    }
+    CloseHandle(process);
+    return TRUE;
+}
+
+// The main window of whichever process runs the program file, once it is up.
+TInstalledSearch WaitForProgramWindow(const fs::path& program, int timeoutMs)
+{
+    TInstalledSearch search{program.wstring(), nullptr, 0};
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        EnumWindows(&VisitInstalledWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.Found)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (std::chrono::steady_clock::now() < end);
+    return search;
+}
+
 // The main window of the process, once it is up.
 HWND WaitForMainWindow(DWORD processId, HANDLE process, int timeoutMs)
 {
@@ -114,12 +157,44 @@ TEST(VxInstallerTest, SilentInstallRunsAndSilentUninstallLeavesNothing)
 
     // /D= must come last and unquoted.
     ASSERT_EQ(RunProcess(L"\"" + setup.wstring() + L"\" /S /D=" + folder.wstring(), 120000), 0u);
-    for (const wchar_t* file : {L"Velloria.exe", L"Velloria.chm", L"Velloria.Russian.chm", L"Languages\\English.ini", L"Languages\\Russian.ini", L"Uninstall.exe"})
+    for (const wchar_t* file : {L"Velloria.exe", L"VelloriaPlugin.8bf", L"Velloria.chm", L"Velloria.Russian.chm", L"Languages\\English.ini",
+                                L"Languages\\Russian.ini", L"Demo\\Tour.dsc", L"Uninstall.exe"})
         EXPECT_TRUE(fs::exists(folder / file)) << "not installed: " << fs::path(file).string();
     EXPECT_EQ(PluginValue(), (folder / L"Velloria.exe").wstring()) << "the value the plug-in reads";
     EXPECT_TRUE(KeyExists(UninstallKey));
     for (const wchar_t* shortcut : {L"Velloria.lnk", L"Velloria Help.lnk", L"Uninstall Velloria.lnk"})
         EXPECT_TRUE(fs::exists(StartMenuFolder() / shortcut)) << "no shortcut " << fs::path(shortcut).string();
+
+    // A host loads the installed plug-in, which finds the installed program through the
+    // value: the program comes up on the host's rectangle, and closing it is the user's
+    // Cancel, so the host's picture stays as it was.
+    {
+        vxhost::TFilterHost host(folder / L"VelloriaPlugin.8bf");
+        ASSERT_TRUE(host.Loaded()) << "the installed plug-in does not load";
+        vxhost::THostImage image(64, 48, 3, 0, 7);
+        const std::vector<std::uint8_t> before = image.Bytes;
+        std::int16_t result = 1;
+        vxhost::TBoxWatcher watcher;
+        std::thread filter([&] {
+            HWND owner = CreateWindowExW(0, L"STATIC", L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                                         nullptr, nullptr, nullptr, nullptr);
+            result = host.RunFilter(image, 8, 8, 40, 40, owner);
+            DestroyWindow(owner);
+        });
+        const TInstalledSearch started = WaitForProgramWindow(folder / L"Velloria.exe", 30000);
+        EXPECT_NE(started.Found, nullptr) << "the plug-in did not start the installed program";
+        if (started.Found) {
+            PostMessageW(started.Found, WM_CLOSE, 0, 0);
+        } else if (HANDLE stray = OpenProcess(PROCESS_TERMINATE, FALSE, started.ProcessId)) {
+            TerminateProcess(stray, 1);
+            CloseHandle(stray);
+        }
+        filter.join();
+        EXPECT_EQ(result, vxhost::hrCanceled);
+        EXPECT_TRUE(image.Bytes == before) << "the host's picture changed on a cancelled run";
+        for (const vxhost::TSeenBox& box : watcher.Boxes())
+            ADD_FAILURE() << "a box was shown: " << std::string(box.Text.begin(), box.Text.end());
+    }
 
     // The installed program starts from its folder, with its language files.
     HANDLE process = nullptr;
