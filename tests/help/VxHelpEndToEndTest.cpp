@@ -128,7 +128,9 @@ HWND WaitForCaption(const TProgramDriver& program, const std::wstring& caption)
 
 TEST(VxHelpEndToEndTest, F1OpensTheCompiledHelpFileOfTheLanguage)
 {
-    TProgramDriver program(L"Vx", "Help", 5000);
+    // Opening help loads the HTML Help control inside the command, the first time in the
+    // prefix too: seconds on a busy machine.
+    TProgramDriver program(L"Vx", "Help", 60000);
     fs::path exe;
     for (const fs::directory_entry& entry : fs::directory_iterator(program.Folder()))
         if (entry.path().extension() == L".exe")
