@@ -13,7 +13,7 @@ results=${2:-}
 # DLLs of Windows itself (System32), lower case.
 allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll imm32.dll kernel32.dll msimg32.dll
  msvcrt.dll ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll winmm.dll
- winhttp.dll winspool.drv ws2_32.dll "
+ winspool.drv ws2_32.dll "
 
 cases=()
 failures=0

@@ -18,7 +18,51 @@
 
 namespace {
 
-using TInternetHandle = TVxUniqueHandle<TVxHandleTraits<HINTERNET, &WinHttpCloseHandle>>;
+// WinHTTP is not on every bare Windows, so the program does not import it: the update
+// check loads it from the system folder when it runs, and fails like a network error
+// where it is missing.
+struct TWinHttp {
+    decltype(&::WinHttpCloseHandle) CloseHandle = nullptr;
+    decltype(&::WinHttpCrackUrl) CrackUrl = nullptr;
+    decltype(&::WinHttpQueryHeaders) QueryHeaders = nullptr;
+    decltype(&::WinHttpReadData) ReadData = nullptr;
+    decltype(&::WinHttpOpen) Open = nullptr;
+    decltype(&::WinHttpSetTimeouts) SetTimeouts = nullptr;
+    decltype(&::WinHttpConnect) Connect = nullptr;
+    decltype(&::WinHttpOpenRequest) OpenRequest = nullptr;
+    decltype(&::WinHttpSendRequest) SendRequest = nullptr;
+    decltype(&::WinHttpReceiveResponse) ReceiveResponse = nullptr;
+    bool Loaded = false;
+};
+
+template <typename TFunction>
+bool Bind(HMODULE module, const char* name, TFunction& function)
+{
+    function = reinterpret_cast<TFunction>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return function != nullptr;
+}
+
+const TWinHttp& WinHttp()
+{
+    static const TWinHttp api = [] {
+        TWinHttp loaded;
+        HMODULE module = LoadLibraryExW(L"winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!module)
+            return loaded;
+        loaded.Loaded = Bind(module, "WinHttpCloseHandle", loaded.CloseHandle) && Bind(module, "WinHttpCrackUrl", loaded.CrackUrl) &&
+                        Bind(module, "WinHttpQueryHeaders", loaded.QueryHeaders) && Bind(module, "WinHttpReadData", loaded.ReadData) &&
+                        Bind(module, "WinHttpOpen", loaded.Open) && Bind(module, "WinHttpSetTimeouts", loaded.SetTimeouts) &&
+                        Bind(module, "WinHttpConnect", loaded.Connect) && Bind(module, "WinHttpOpenRequest", loaded.OpenRequest) &&
+                        Bind(module, "WinHttpSendRequest", loaded.SendRequest) &&
+                        Bind(module, "WinHttpReceiveResponse", loaded.ReceiveResponse);
+        return loaded;
+    }();
+    return api;
+}
+
+BOOL WINAPI CloseInternetHandle(HINTERNET handle) { return WinHttp().CloseHandle(handle); }
+
+using TInternetHandle = TVxUniqueHandle<TVxHandleTraits<HINTERNET, &CloseInternetHandle>>;
 
 // A "~" file in the temporary folder that is deleted whatever happens to the check.
 class TTemporaryFile {
@@ -59,7 +103,7 @@ bool CrackAddress(const std::wstring& address, TUrlParts& parts)
     components.dwHostNameLength = static_cast<DWORD>(-1);
     components.dwUrlPathLength = static_cast<DWORD>(-1);
     components.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!WinHttpCrackUrl(address.c_str(), static_cast<DWORD>(address.size()), 0, &components))
+    if (!WinHttp().CrackUrl(address.c_str(), static_cast<DWORD>(address.size()), 0, &components))
         return false;
     if (components.nScheme != INTERNET_SCHEME_HTTP && components.nScheme != INTERNET_SCHEME_HTTPS)
         return false;
@@ -88,7 +132,7 @@ bool StatusIsOk(HINTERNET request)
 {
     DWORD status = 0;
     DWORD size = sizeof status;
-    return WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
+    return WinHttp().QueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
                                &status, &size, WINHTTP_NO_HEADER_INDEX) &&
            status == 200;
 }
@@ -101,7 +145,7 @@ TVxDownloadResult ReadBody(HINTERNET request, std::string& body, ULONGLONG start
         if (TimedOut(start, limits))
             return TVxDownloadResult::drTimedOut;
         DWORD read = 0;
-        if (!WinHttpReadData(request, buffer.data(), static_cast<DWORD>(buffer.size()), &read))
+        if (!WinHttp().ReadData(request, buffer.data(), static_cast<DWORD>(buffer.size()), &read))
             return Failure(start, limits);
         if (read == 0)
             return TVxDownloadResult::drOk;
@@ -135,23 +179,23 @@ TVxDownloadResult DownloadToMemory(const std::wstring& address, const TVxUpdateL
 {
     const ULONGLONG start = GetTickCount64();
     TUrlParts parts;
-    if (!CrackAddress(address, parts))
+    if (!WinHttp().Loaded || !CrackAddress(address, parts))
         return TVxDownloadResult::drFailed;
-    TInternetHandle session(WinHttpOpen(L"Velloria", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    TInternetHandle session(WinHttp().Open(L"Velloria", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session)
         return TVxDownloadResult::drFailed;
     const int step = static_cast<int>(limits.StepTimeoutMs);
-    WinHttpSetTimeouts(session.Get(), step, step, step, step);
-    TInternetHandle connection(WinHttpConnect(session.Get(), parts.Host.c_str(), parts.Port, 0));
+    WinHttp().SetTimeouts(session.Get(), step, step, step, step);
+    TInternetHandle connection(WinHttp().Connect(session.Get(), parts.Host.c_str(), parts.Port, 0));
     if (!connection)
         return Failure(start, limits);
-    TInternetHandle request(WinHttpOpenRequest(connection.Get(), L"GET", parts.PathAndQuery.c_str(), nullptr, WINHTTP_NO_REFERER,
+    TInternetHandle request(WinHttp().OpenRequest(connection.Get(), L"GET", parts.PathAndQuery.c_str(), nullptr, WINHTTP_NO_REFERER,
                                                WINHTTP_DEFAULT_ACCEPT_TYPES, parts.Secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request)
         return Failure(start, limits);
-    WinHttpSetTimeouts(request.Get(), step, step, step, step);
-    if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(request.Get(), nullptr))
+    WinHttp().SetTimeouts(request.Get(), step, step, step, step);
+    if (!WinHttp().SendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !WinHttp().ReceiveResponse(request.Get(), nullptr))
         return Failure(start, limits);
     if (!StatusIsOk(request.Get()))
         return TVxDownloadResult::drFailed;
